@@ -1,0 +1,131 @@
+#include "app/setup_app.h"
+
+#include "app/setup_dlg.h"
+#include "dialogs/install_dir_dlg.h"
+#include "dialogs/prompt_dlgs.h"
+#include "install/file_installer.h"
+#include "progman/progman_link.h"
+
+namespace {
+
+const UINT kPathBufferSize = 1024;
+
+// The files of the product, in the order they are copied.
+const char* const kProductFiles[] = {
+    "ORLO.EXE",     "README.TXT", "ORLO.HLP",  "MFC30.DLL",  "MFCN30.DLL",
+    "MSVCRT20.DLL", "TESK.FON",   "TESKW.FON", "TESKDT.FON", "TESKDB.FON",
+};
+
+// Taken out of the system's font table before the copy, so that the font
+// files at the destination can be replaced.
+const char* const kFontSuffixes[] = {
+    "\\tesk.fon",
+    "\\teskw.fon",
+    "\\teskdt.fon",
+    "\\teskdb.fon",
+};
+
+// The drive letter used when the Windows directory cannot be read.
+const char kFallbackDrive = 'C';
+
+CString DefaultDestination() {
+  char szWindowsDir[kPathBufferSize];
+  UINT n = GetWindowsDirectoryA(szWindowsDir, kPathBufferSize);
+  char chDrive = (n > 0 && n < kPathBufferSize) ? szWindowsDir[0] : kFallbackDrive;
+  CString strDefault;
+  strDefault.Format("%c:\\ORLO\\", chDrive);
+  return strDefault;
+}
+
+// Makes the directory that holds this program the current directory: the
+// copy reads the product's files from there. A path that does not fit the
+// buffer is left alone rather than cut.
+void EnterDistributionDirectory() {
+  char szModule[kPathBufferSize];
+  DWORD n = GetModuleFileNameA(NULL, szModule, kPathBufferSize);
+  if (n == 0 || n >= kPathBufferSize)
+    return;
+  CString strPath(szModule);
+  int nSlash = strPath.ReverseFind('\\');
+  if (nSlash < 0)
+    return;
+  SetCurrentDirectoryA(strPath.Left(nSlash));
+}
+
+void UnloadProductFonts(const CFileInstaller& installer) {
+  for (const char* pszSuffix : kFontSuffixes)
+    RemoveFontResourceA(installer.GetDestination() + pszSuffix);
+}
+
+void ShowMessage(const char* pszFormat, const char* pszArgument = NULL) {
+  CString strMessage;
+  strMessage.Format(pszFormat, pszArgument);
+  AfxMessageBox(strMessage, MB_OK, 0);
+}
+
+// Every end of the sequence destroys the backdrop, which clears the main
+// window. If the backdrop never got a window, clear the reference here so
+// that it does not outlive the object.
+BOOL EndSequence(CWinApp* pApp, CSetupDlg& dlgBackdrop) {
+  dlgBackdrop.DestroyWindow();
+  if (pApp->m_pMainWnd == &dlgBackdrop)
+    pApp->m_pMainWnd = NULL;
+  return FALSE;
+}
+
+}  // namespace
+
+// The link to Program Manager comes first, so that its DDE instance exists
+// before the application object and ends after it.
+CProgmanLink theProgmanLink;
+CSetupApp theApp;
+
+BEGIN_MESSAGE_MAP(CSetupApp, CWinApp)
+ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+BOOL CSetupApp::InitInstance() {
+  Enable3dControls();
+
+  CSetupDlg dlgBackdrop;
+  m_pMainWnd = &dlgBackdrop;
+  dlgBackdrop.Create();
+
+  CWelcomeDlg dlgWelcome;
+  if (dlgWelcome.DoModal() == IDCANCEL)
+    return EndSequence(this, dlgBackdrop);
+
+  CInstallDirDlg dlgInstallDir;
+  dlgInstallDir.m_strDestDir = DefaultDestination();
+  if (dlgInstallDir.DoModal() == IDCANCEL)
+    return EndSequence(this, dlgBackdrop);
+
+  CFileInstaller installer;
+  installer.SetDestination(dlgInstallDir.m_strDestDir);
+  for (const char* pszName : kProductFiles)
+    installer.AddFile(pszName);
+
+  if (!installer.CreateDestination()) {
+    ShowMessage("Unable to create destination directory: %s", dlgInstallDir.m_strDestDir);
+    return EndSequence(this, dlgBackdrop);
+  }
+
+  EnterDistributionDirectory();
+  UnloadProductFonts(installer);
+
+  if (!installer.CopyFiles()) {
+    ShowMessage("Failed to install ORLO");
+    return EndSequence(this, dlgBackdrop);
+  }
+
+  BOOL bOk = TRUE;
+  CAppGroupDlg dlgAppGroup;
+  if (dlgAppGroup.DoModal() == IDOK)
+    bOk = InstallProgramGroup(dlgInstallDir.m_strDestDir);
+  if (!bOk)
+    ShowMessage("Failed to complete installation of program group");
+
+  CSuccessDlg dlgSuccess;
+  dlgSuccess.DoModal();
+  return EndSequence(this, dlgBackdrop);
+}

@@ -1,0 +1,30 @@
+// The backdrop: a full-screen window behind every dialog of the setup, with
+// a blue gradient and the maker's name and the product's title.
+#ifndef ORLO_APP_SETUP_DLG_H
+#define ORLO_APP_SETUP_DLG_H
+
+#include "afx/afxwin.h"
+
+class CSetupDlg : public CDialog {
+public:
+  explicit CSetupDlg(CWnd* pParent = NULL);
+
+  BOOL Create();
+
+protected:
+  HICON m_hIcon;
+
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  BOOL OnEraseBkgnd(CDC* pDC);
+
+  DECLARE_MESSAGE_MAP()
+
+private:
+  void PaintIcon();
+  void PaintTitles();
+};
+
+#endif

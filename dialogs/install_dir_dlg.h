@@ -1,0 +1,18 @@
+// The Install Directory dialog: the destination, typed or picked.
+#ifndef ORLO_DIALOGS_INSTALL_DIR_DLG_H
+#define ORLO_DIALOGS_INSTALL_DIR_DLG_H
+
+#include "afx/afxwin.h"
+
+class CInstallDirDlg : public CDialog {
+public:
+  explicit CInstallDirDlg(CWnd* pParent = NULL);
+
+  CString m_strDestDir;
+
+protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  DECLARE_MESSAGE_MAP()
+};
+
+#endif

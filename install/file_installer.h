@@ -1,0 +1,30 @@
+// The install job: where to install, which files, creating the destination
+// and copying the files under the progress dialog.
+#ifndef ORLO_INSTALL_FILE_INSTALLER_H
+#define ORLO_INSTALL_FILE_INSTALLER_H
+
+#include "afx/afxstr.h"
+#include "install/path_util.h"
+#include "install/progress_dlg.h"
+
+class CFileInstaller {
+public:
+  CFileInstaller();
+  CFileInstaller(const CFileInstaller&) = delete;
+  CFileInstaller& operator=(const CFileInstaller&) = delete;
+
+  void SetDestination(const CString& strDir);
+  void AddFile(const CString& strName);
+  CString GetDestination() const;
+  BOOL CreateDestination();
+  BOOL CopyFiles();
+
+protected:
+  void PumpMessages();
+
+  CProgressDlg m_dlgProgress;
+  CString m_strDest;
+  CStringList m_listFiles;
+};
+
+#endif
