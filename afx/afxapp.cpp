@@ -43,7 +43,9 @@ BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(LPCSTR lpszAppName)
-    : m_pMainWnd(NULL), m_hInstance(GetModuleHandleA(NULL)), m_lpCmdLine(NULL),
+    : m_pMainWnd(NULL),
+      m_hInstance(GetModuleHandleA(NULL)),
+      m_lpCmdLine(NULL),
       m_nCmdShow(SW_SHOWNORMAL) {
   s_pApp = this;
   memset(&m_msgCur, 0, sizeof(m_msgCur));

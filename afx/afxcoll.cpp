@@ -3,7 +3,11 @@
 #include "afx/afxstr.h"
 
 CStringList::CStringList(int nBlockSize)
-    : m_pNodeHead(NULL), m_pNodeTail(NULL), m_pNodeFree(NULL), m_pBlocks(NULL), m_nCount(0),
+    : m_pNodeHead(NULL),
+      m_pNodeTail(NULL),
+      m_pNodeFree(NULL),
+      m_pBlocks(NULL),
+      m_nCount(0),
       m_nBlockSize(nBlockSize > 0 ? nBlockSize : 10) {}
 
 CStringList::~CStringList() { RemoveAll(); }

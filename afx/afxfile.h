@@ -6,7 +6,7 @@
 #include <windows.h>
 
 class CFileException {
-public:
+ public:
   enum {
     none = 0,
     generic = 1,
@@ -36,7 +36,7 @@ public:
 };
 
 class CFile {
-public:
+ public:
   enum OpenFlags {
     modeRead = 0x0000,
     modeWrite = 0x0001,
@@ -73,7 +73,7 @@ public:
   BOOL IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
   HANDLE GetHandle() const { return m_hFile; }
 
-private:
+ private:
   HANDLE m_hFile;
 };
 

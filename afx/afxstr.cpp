@@ -12,9 +12,7 @@ int SafeLength(LPCSTR psz) { return psz ? lstrlenA(psz) : 0; }
 
 CString::CString() : m_pchData(s_empty), m_nLength(0), m_nCapacity(0) {}
 
-CString::CString(const CString& other) : CString() {
-  AssignCopy(other.m_pchData, other.m_nLength);
-}
+CString::CString(const CString& other) : CString() { AssignCopy(other.m_pchData, other.m_nLength); }
 
 CString::CString(LPCSTR psz) : CString() { AssignCopy(psz, SafeLength(psz)); }
 

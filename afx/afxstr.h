@@ -9,7 +9,7 @@
 #include <stdarg.h>
 
 class CString {
-public:
+ public:
   CString();
   CString(const CString& other);
   CString(LPCSTR psz);
@@ -57,7 +57,7 @@ public:
   LPSTR GetBuffer(int nMinLength);
   void ReleaseBuffer(int nNewLength = -1);
 
-private:
+ private:
   void AssignCopy(LPCSTR pch, int nLength);
   void Append(LPCSTR pch, int nLength);
   void Reserve(int nCapacity);
@@ -78,7 +78,7 @@ typedef __POSITION* POSITION;
 // A list of strings kept in insertion order. Nodes are carved out of blocks
 // of nBlockSize nodes, as MFC does, and all of them go when the list goes.
 class CStringList {
-public:
+ public:
   explicit CStringList(int nBlockSize = 10);
   ~CStringList();
   CStringList(const CStringList&) = delete;
@@ -93,7 +93,7 @@ public:
   const CString& GetNext(POSITION& rPosition) const;
   void RemoveAll();
 
-private:
+ private:
   struct CNode {
     CNode* pNext;
     CString data;

@@ -34,45 +34,42 @@ struct AFX_MSGMAP {
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                               \
- protected:                                                 \
-  static const AFX_MSGMAP* GetThisMessageMap();             \
+#define DECLARE_MESSAGE_MAP()                   \
+ protected:                                     \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                      \
-  const AFX_MSGMAP* theClass::GetMessageMap() const {               \
-    return GetThisMessageMap();                                     \
-  }                                                                 \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                 \
-    using ThisClass [[maybe_unused]] = theClass;                    \
-    using TheBaseClass = baseClass;                                 \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
+  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+    using ThisClass [[maybe_unused]] = theClass;                                    \
+    using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-
-#define END_MESSAGE_MAP()                                                     \
-  {0, 0, 0, nullptr}};                                                        \
-  static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap,    \
-                                        &_messageEntries[0]};                 \
-  return &messageMap;                                                         \
+#define END_MESSAGE_MAP()                                                                       \
+  { 0, 0, 0, nullptr }                                                                          \
+  }                                                                                             \
+  ;                                                                                             \
+  static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+  return &messageMap;                                                                           \
   }
 
-#define ON_COMMAND(id, memberFxn)                                        \
-  {WM_COMMAND, 0, (UINT)(id),                                            \
-   [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {                         \
-     static_cast<ThisClass*>(p)->memberFxn();                            \
-     return 0;                                                           \
+#define ON_COMMAND(id, memberFxn)                                            \
+  {WM_COMMAND, 0, (UINT)(id), [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
+     static_cast<ThisClass*>(p)->memberFxn();                                \
+     return 0;                                                               \
    }},
 
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
 
-#define ON_WM_PAINT()                                                    \
-  {WM_PAINT, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {        \
-     static_cast<ThisClass*>(p)->OnPaint();                              \
-     return 0;                                                           \
+#define ON_WM_PAINT()                                             \
+  {WM_PAINT, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
+     static_cast<ThisClass*>(p)->OnPaint();                       \
+     return 0;                                                    \
    }},
 
-#define ON_WM_QUERYDRAGICON()                                            \
+#define ON_WM_QUERYDRAGICON()                                             \
   {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
-     return (LRESULT) static_cast<ThisClass*>(p)->OnQueryDragIcon();     \
+     return (LRESULT) static_cast<ThisClass*>(p)->OnQueryDragIcon();      \
    }},
 
 #define ON_WM_ERASEBKGND()                                               \
@@ -81,14 +78,14 @@ struct AFX_MSGMAP {
      return static_cast<ThisClass*>(p)->OnEraseBkgnd(&dc);               \
    }},
 
-#define ON_WM_DRAWITEM()                                                 \
-  {WM_DRAWITEM, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT { \
+#define ON_WM_DRAWITEM()                                                  \
+  {WM_DRAWITEM, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT {  \
      static_cast<ThisClass*>(p)->OnDrawItem((int)w, (LPDRAWITEMSTRUCT)l); \
-     return TRUE;                                                        \
+     return TRUE;                                                         \
    }},
 
 class CCmdTarget {
-public:
+ public:
   CCmdTarget() {}
   virtual ~CCmdTarget() {}
   CCmdTarget(const CCmdTarget&) = delete;
@@ -101,7 +98,7 @@ public:
 
   static const AFX_MSGMAP* GetThisMessageMap();
 
-protected:
+ protected:
   virtual const AFX_MSGMAP* GetMessageMap() const;
 };
 
@@ -109,7 +106,7 @@ protected:
 // Device contexts and GDI objects. Every wrapper releases what it holds.
 // ---------------------------------------------------------------------------
 class CGdiObject {
-public:
+ public:
   CGdiObject() : m_hObject(NULL) {}
   ~CGdiObject() { DeleteObject(); }
   CGdiObject(const CGdiObject&) = delete;
@@ -124,7 +121,7 @@ public:
 };
 
 class CBrush : public CGdiObject {
-public:
+ public:
   CBrush() {}
   explicit CBrush(COLORREF crColor) { CreateSolidBrush(crColor); }
   BOOL CreateSolidBrush(COLORREF crColor);
@@ -132,18 +129,17 @@ public:
 };
 
 class CFont : public CGdiObject {
-public:
+ public:
   BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
-                  BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
-                  BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality,
-                  BYTE nPitchAndFamily, LPCSTR lpszFacename);
+                  BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision,
+                  BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily, LPCSTR lpszFacename);
   HFONT GetSafeHandle() const { return (HFONT)m_hObject; }
 };
 
 // A device context that this object does not own: it wraps a handle that
 // somebody else releases (a paint or draw request, or a CPaintDC).
 class CDC {
-public:
+ public:
   explicit CDC(HDC hDC = NULL) : m_hDC(hDC) {}
   CDC(const CDC&) = delete;
   CDC& operator=(const CDC&) = delete;
@@ -165,13 +161,13 @@ public:
 
 // BeginPaint on construction, EndPaint on destruction.
 class CPaintDC : public CDC {
-public:
+ public:
   explicit CPaintDC(CWnd* pWnd);
   ~CPaintDC();
 
   PAINTSTRUCT m_ps;
 
-private:
+ private:
   HWND m_hWnd;
 };
 
@@ -179,7 +175,7 @@ private:
 // Windows and dialogs
 // ---------------------------------------------------------------------------
 class CDataExchange {
-public:
+ public:
   CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
       : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
   BOOL m_bSaveAndValidate;  // TRUE: controls into members
@@ -190,7 +186,7 @@ public:
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 
 class CWnd : public CCmdTarget {
-public:
+ public:
   CWnd() : m_hWnd(NULL) {}
   ~CWnd() override;
 
@@ -223,7 +219,7 @@ public:
 
   HWND m_hWnd;
 
-protected:
+ protected:
   // The default handling of an owner-drawn item: nothing of ours.
   void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct) {}
   // Called when the window is gone (WM_NCDESTROY): detaches the object and
@@ -234,11 +230,10 @@ protected:
 };
 
 class CDialog : public CWnd {
-public:
+ public:
   CDialog() : m_nIDTemplate(0), m_pParentWnd(NULL), m_bModal(FALSE), m_nModalResult(-1) {}
   CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL)
-      : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bModal(FALSE),
-        m_nModalResult(-1) {}
+      : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bModal(FALSE), m_nModalResult(-1) {}
   ~CDialog() override;  // destroys a window that is still open
 
   // Modeless: creates the window from the template; a dialog whose template
@@ -251,7 +246,7 @@ public:
   virtual BOOL OnInitDialog();
   BOOL PreTranslateMessage(MSG* pMsg) override;
 
-protected:
+ protected:
   virtual void OnOK();
   virtual void OnCancel();
 
@@ -274,7 +269,7 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 // The application
 // ---------------------------------------------------------------------------
 class CWinApp : public CCmdTarget {
-public:
+ public:
   // With no name, the application's name is the program file's base name.
   explicit CWinApp(LPCSTR lpszAppName = NULL);
   ~CWinApp() override;
@@ -303,7 +298,7 @@ public:
 
   DECLARE_MESSAGE_MAP()
 
-private:
+ private:
   char m_szAppName[MAX_PATH];
   char m_szHelpPath[MAX_PATH];
 };

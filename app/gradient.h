@@ -24,11 +24,11 @@ struct GradientBand {
 // Walks the bands from the top down:
 //   CGradientBands bands(h); GradientBand b; while (bands.Next(&b)) ...
 class CGradientBands {
-public:
+ public:
   explicit CGradientBands(int nHeight) : m_nHeight(nHeight), m_nNextTop(0) {}
   BOOL Next(GradientBand* pBand);
 
-private:
+ private:
   int m_nHeight;
   int m_nNextTop;
 };

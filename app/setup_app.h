@@ -6,7 +6,7 @@
 #include "afx/afxwin.h"
 
 class CSetupApp : public CWinApp {
-public:
+ public:
   CSetupApp() {}
   ~CSetupApp() override {}
 

@@ -6,12 +6,12 @@
 #include "afx/afxwin.h"
 
 class CSetupDlg : public CDialog {
-public:
+ public:
   explicit CSetupDlg(CWnd* pParent = NULL);
 
   BOOL Create();
 
-protected:
+ protected:
   HICON m_hIcon;
 
   void DoDataExchange(CDataExchange* pDX) override;
@@ -22,7 +22,7 @@ protected:
 
   DECLARE_MESSAGE_MAP()
 
-private:
+ private:
   void PaintIcon();
   void PaintTitles();
 };

@@ -5,12 +5,12 @@
 #include "afx/afxwin.h"
 
 class CInstallDirDlg : public CDialog {
-public:
+ public:
   explicit CInstallDirDlg(CWnd* pParent = NULL);
 
   CString m_strDestDir;
 
-protected:
+ protected:
   void DoDataExchange(CDataExchange* pDX) override;
   DECLARE_MESSAGE_MAP()
 };

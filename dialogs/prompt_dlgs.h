@@ -6,28 +6,28 @@
 #include "afx/afxwin.h"
 
 class CWelcomeDlg : public CDialog {
-public:
+ public:
   explicit CWelcomeDlg(CWnd* pParent = NULL);
 
-protected:
+ protected:
   void DoDataExchange(CDataExchange* pDX) override;
   DECLARE_MESSAGE_MAP()
 };
 
 class CAppGroupDlg : public CDialog {
-public:
+ public:
   explicit CAppGroupDlg(CWnd* pParent = NULL);
 
-protected:
+ protected:
   void DoDataExchange(CDataExchange* pDX) override;
   DECLARE_MESSAGE_MAP()
 };
 
 class CSuccessDlg : public CDialog {
-public:
+ public:
   explicit CSuccessDlg(CWnd* pParent = NULL);
 
-protected:
+ protected:
   void DoDataExchange(CDataExchange* pDX) override;
   DECLARE_MESSAGE_MAP()
 };
