@@ -1,0 +1,240 @@
+#!/bin/bash
+# Static checks of a built SETUP.EXE, run on the build host (no Wine):
+#   1. PE format, machine and subsystem of the architecture;
+#   2. the program imports nothing but Windows system DLLs;
+#   3. the resources read back from the program equal the reviewed text
+#      tests/fixtures/setup-resources.expected.rc (dialog templates, icon
+#      group and formats, version block);
+#   4. (x86 only) the shipped program fits in 64 KiB.
+# Every check prints one line with "ok" or "FAIL" and the value it found; the
+# last line counts them. Exit status 0 only when nothing failed.
+#
+#   tools/check-static.sh ARCH SETUP.EXE [EXPECTED.rc]     ARCH: x86 or x64
+set -u
+
+usage() {
+  echo "usage: $0 x86|x64 PATH/TO/SETUP.EXE [EXPECTED.rc]" >&2
+  exit 2
+}
+
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then usage; fi
+arch=$1
+exe=$2
+here=$(cd "$(dirname "$0")" && pwd)
+expected=${3:-$here/../tests/fixtures/setup-resources.expected.rc}
+
+case $arch in
+  x86) triple=i686-w64-mingw32 ;;
+  x64) triple=x86_64-w64-mingw32 ;;
+  *) usage ;;
+esac
+
+# The size limit of the shipped (32-bit) program.
+readonly max_size=65536
+# Imports that every Windows system has; compared without regard to case.
+readonly allowed_dlls="kernel32.dll user32.dll gdi32.dll comdlg32.dll msvcrt.dll advapi32.dll"
+
+missing=""
+for tool in file "$triple-objdump" "$triple-windres" awk diff stat; do
+  command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
+done
+if [ -n "$missing" ]; then
+  echo "check-static: missing tools:$missing" >&2
+  echo "check-static: install binutils-mingw-w64 (with mingw-w64) and file (apt-get install -y file)" >&2
+  exit 2
+fi
+
+passed=0
+failed=0
+ok() {
+  echo "ok   - $*"
+  passed=$((passed + 1))
+}
+fail() {
+  echo "FAIL - $*"
+  failed=$((failed + 1))
+}
+# expect DESCRIPTION GOT WANTED
+expect() {
+  if [ "$2" = "$3" ]; then
+    ok "$1: $2"
+  else
+    fail "$1: got '$2', expected '$3'"
+  fi
+}
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit $?
+}
+
+if ! [ -f "$exe" ]; then
+  fail "program file: '$exe' does not exist"
+  finish
+fi
+
+tmp=$(mktemp -d /tmp/check-static.XXXXXX)
+trap 'rm -rf "$tmp"' EXIT
+
+# --- 1. Format, machine, subsystem -------------------------------------------
+# file_matches WHAT_FILE_SAID FORMAT_PATTERN MACHINE_PATTERN (extended regexes)
+file_matches() {
+  if [[ $1 =~ ^$2 ]] && [[ $1 =~ $3 ]] && [[ $1 =~ \(GUI\) ]]; then
+    ok "file: $1"
+  else
+    fail "file: '$1', expected /^$2/, /$3/ and (GUI)"
+  fi
+}
+
+check_format() {
+  local file_says headers magic subsystem machine
+  file_says=$(file -b "$exe")
+  headers=$("$triple-objdump" -p "$exe" 2>&1)
+  magic=$(awk '$1 == "Magic" { print $2; exit }' <<<"$headers")
+  subsystem=$(awk '$1 == "Subsystem" { print $2 + 0; exit }' <<<"$headers")
+  machine=$("$triple-objdump" -f "$exe" 2>&1 | awk '/^architecture:/ { sub(/,$/, "", $2); print $2; exit }')
+  # file(1) words this differently across versions ("Intel 80386" or
+  # "Intel i386", GUI before or after the machine): look for the parts.
+  if [ "$arch" = x86 ]; then
+    file_matches "$file_says" "PE32 executable" "Intel (80386|i386)"
+    expect "optional header magic" "$magic" 010b
+    expect "machine" "$machine" i386
+  else
+    file_matches "$file_says" "PE32\+ executable" "x86-64"
+    expect "optional header magic" "$magic" 020b
+    expect "machine" "$machine" i386:x86-64
+  fi
+  expect "subsystem (2 = Windows GUI)" "$subsystem" 2
+}
+
+# --- 2. Imports ----------------------------------------------------------------
+check_imports() {
+  local dlls dll lower
+  dlls=$("$triple-objdump" -p "$exe" 2>/dev/null | awk '/DLL Name:/ { print $3 }')
+  if [ -z "$dlls" ]; then
+    fail "imports: no DLL Name entries found"
+    return
+  fi
+  for dll in $dlls; do
+    lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
+    if [[ " $allowed_dlls " == *" $lower "* ]]; then
+      ok "import $dll is a system DLL"
+    else
+      fail "import $dll is not one of: $allowed_dlls"
+    fi
+  done
+}
+
+# --- 3. Resources --------------------------------------------------------------
+# Drops the expected file's own comment lines (//), blank lines and trailing
+# blanks, and reduces each RT_ICON image to its first data line (the bitmap
+# header: size, height of both masks, planes and bits per pixel); the pixels
+# themselves are the drawing's business, not this check's.
+normalise_rc() {
+  awk '
+    /^\/\// { next }
+    { sub(/[ \t\r]+$/, "") }
+    /^$/ { next }
+    /RT_ICON/ { in_icon = 1; data_lines = 0; print; next }
+    in_icon && $0 == "BEGIN" { print; next }
+    in_icon && $0 == "END" { in_icon = 0; print "  /* image data not compared */"; print; next }
+    in_icon { if (data_lines++ == 0) print; next }
+    { print }
+  '
+}
+
+# Splits a normalised text into one file per resource, named TYPE_NAME, in DIR.
+split_resources() {
+  local dir=$1
+  mkdir -p "$dir"
+  awk -v dir="$dir" '
+    /^\/\* Type: / { type = $0; sub(/^\/\* Type: /, "", type); gsub(/ /, "-", type); next }
+    /^ *Name: / || /^\/\* Name: / {
+      name = $0; sub(/^.*Name: /, "", name); sub(/\. *\*\/$/, "", name)
+      if (out != "") close(out)
+      out = dir "/" type "_" name
+      next
+    }
+    out != "" { print > out }
+  '
+}
+
+# One line that says what a resource holds, printed with its result.
+describe_resource() {
+  local file=$1
+  awk '
+    function hex(s,    i, digit, value) {
+      s = tolower(s)
+      sub(/^0x/, "", s)
+      for (i = 1; i <= length(s); i++) {
+        digit = index("0123456789abcdef", substr(s, i, 1)) - 1
+        if (digit < 0) break
+        value = value * 16 + digit
+      }
+      return value
+    }
+    /DIALOG/ && NR == 1 { sub(/ MOVEABLE PURE DISCARDABLE/, ""); text = $0; next }
+    /^STYLE|^CAPTION|^FONT|^ FILEVERSION|^ PRODUCTVERSION/ { sub(/^ /, ""); text = text "; " $0 }
+    /^  [A-Z]/ && !/^  (BLOCK|BEGIN|END)/ { controls++ }
+    /VALUE "/ { sub(/^ +VALUE /, ""); text = text "; " $0 }
+    /^    "\\/ { icons++; entry = $0; sub(/^ +/, "", entry); sub(/\t.*$/, "", entry); entries = entries "; " entry }
+    /RT_ICON/ { icon = 1 }
+    icon && /^  0x28L/ {
+      # The bitmap header: size, width, height of both masks, planes | bits << 16.
+      split($0, f, /[ ,L]+/)
+      text = sprintf("%d x %d, %d bits per pixel", hex(f[3]), hex(f[4]) / 2,
+                     int(hex(f[5]) / 65536))
+    }
+    END {
+      if (icons) text = icons " images" entries
+      if (text ~ /DIALOG/) text = text "; " controls + 0 " controls"
+      if (text == "") text = NR " lines"
+      sub(/^; /, "", text)
+      print text
+    }
+  ' "$file"
+}
+
+check_resources() {
+  local key
+  if ! [ -f "$expected" ]; then
+    fail "resources: expected text '$expected' does not exist"
+    return
+  fi
+  if ! "$triple-windres" -i "$exe" -O rc -o "$tmp/got.rc" 2>"$tmp/windres.err"; then
+    fail "resources: windres could not read '$exe': $(head -c 300 "$tmp/windres.err")"
+    return
+  fi
+  normalise_rc <"$tmp/got.rc" | split_resources "$tmp/got"
+  normalise_rc <"$expected" | split_resources "$tmp/want"
+  for key in $( (ls "$tmp/want"; ls "$tmp/got") | sort -u); do
+    if ! [ -f "$tmp/got/$key" ]; then
+      fail "resource $key: missing from the program"
+    elif ! [ -f "$tmp/want/$key" ]; then
+      fail "resource $key: not expected; it holds: $(describe_resource "$tmp/got/$key")"
+    elif diff -u "$tmp/want/$key" "$tmp/got/$key" >"$tmp/diff"; then
+      ok "resource $key: $(describe_resource "$tmp/got/$key")"
+    else
+      fail "resource $key differs (- expected, + got):"
+      tail -n +3 "$tmp/diff" | sed 's/^/       /'
+    fi
+  done
+}
+
+# --- 4. Size -------------------------------------------------------------------
+check_size() {
+  local size
+  size=$(stat -c %s "$exe")
+  if [ "$size" -le "$max_size" ]; then
+    ok "file size $size bytes (at most $max_size)"
+  else
+    fail "file size $size bytes, more than $max_size"
+  fi
+}
+
+echo "check-static: $arch $exe"
+check_format
+check_imports
+check_resources
+[ "$arch" = x86 ] && check_size
+finish
