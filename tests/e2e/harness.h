@@ -1,0 +1,326 @@
+// End-to-end test harness: starts SETUP.EXE (or any program) under Wine and
+// drives its windows from the test process the way a person would.
+//
+// Driving windows under Wine: what was measured (Wine 8.0, Xvfb 1024x768x24,
+// no window manager; harness_selftest_e2e.cpp shows most of it)
+// ---------------------------------------------------------------------------
+// - The test program and the program under test must be on the same Wine
+//   desktop: start both with plain `wine` in the same prefix (CTest does, via
+//   tools/wine-run.sh). EnumWindows then sees the target's top-level windows,
+//   and also a hidden "IME" window "Default IME" of every GUI process: filter
+//   on visible windows (WindowInfo::visible).
+// - Without a window manager, hiding a managed top-level window (EndDialog,
+//   a message box closing, ShowWindow(SW_HIDE)) blocks the program for 2 s:
+//   Wine waits for a window manager that never answers. Process::Start
+//   therefore sets the prefix's X11 driver option Managed=N once
+//   (UseUnmanagedWindows): then a dialog is gone 25-30 ms after Esc, and Wine
+//   draws captions and frames itself, so screenshots show them.
+// - Everything posted is asynchronous. Messages posted to windows of one
+//   thread are handled in the order they were posted, so "type, then click"
+//   needs no pause in between; but after posting, the target has not acted
+//   yet: wait for the effect (a window, a text, a focus change), never sleep.
+//   Sent messages (WM_GETTEXT, WM_SETTEXT, LB_GETTEXT) overtake posted ones.
+// - BM_CLICK posted to a button works (the button sends itself
+//   WM_LBUTTONDOWN/UP and notifies BN_CLICKED) and never blocks the test, even
+//   when the click opens a modal dialog or a message box. A posted BM_CLICK
+//   also fires on a disabled button; Click() refuses disabled or hidden
+//   buttons and buttons of a disabled window (a modal box in front), because
+//   a person cannot click those.
+// - Keys: WM_KEYDOWN/WM_KEYUP posted to the focus window; GetGUIThreadInfo
+//   gives the focus of another process's thread. The target's
+//   IsDialogMessage turns VK_RETURN into the default button's command and
+//   VK_ESCAPE into IDCANCEL, in a message box too (Esc closes an MB_OK box);
+//   VK_TAB moves the focus to the next tab stop. Posted keys do not change
+//   GetKeyState in the target: no Shift+Tab, no Alt+letter.
+// - Typed characters are WM_CHAR posted straight to the edit box; the edit
+//   takes them without having the focus.
+// - WM_GETFONT sent to another process's dialog or control answers 0 (the
+//   same message inside the process gives the font). So GetDialogBaseUnits
+//   finds the dialog's template in the program file and makes the template's
+//   font here the way the dialog manager does; MS Sans Serif 8 gives 7 x 13,
+//   as MapDialogRect does inside the program.
+// - SendMessageTimeout returns 0 also when the answer is 0 (e.g. WM_GETFONT,
+//   LB_GETCOUNT of an empty list); only GetLastError tells a time-out.
+// - GetWindowTextA of another process's edit box returns "" whatever it
+//   shows, also after WM_SETTEXT: WindowText() sends WM_GETTEXT instead. The
+//   A forms of list-box messages do not work across processes; the W forms
+//   used here do.
+// - EnableWindow works on another process's windows.
+// - A Wine message box is a "#32770" window whose text is the static with id
+//   0xFFFF, with an icon static of id 0x440 (1088) and the buttons; statics of
+//   a program's own dialogs usually have id 0xFFFF too (IDC_STATIC), so
+//   IsMessageBox also wants the icon static and nothing but statics and buttons.
+// - Terminating a process removes its windows at once; the Process destructor
+//   does this for a test that fails half-way.
+// - A dialog without DS_CENTER sits at its template's x, y on the screen, e.g.
+//   (0, 0); its client area starts at (3, 22) with Wine's own frame.
+// - Timings (2 cores, warm prefix, unmanaged windows): program start to its
+//   visible dialog 60-200 ms; a posted click to a visible message box 35-45 ms;
+//   Esc to the dialog gone and the process ended about 30 ms.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Every helper that can fail returns this: usable as ASSERT_TRUE(...), and its
+// message says what was seen instead.
+using Result = ::testing::AssertionResult;
+
+// How long a wait lasts unless told otherwise, and how often it looks.
+constexpr DWORD kDefaultTimeoutMs = 10000;
+constexpr DWORD kPollIntervalMs = 25;
+
+// ---- Test environment -----------------------------------------------------
+
+// The distribution directory (Windows path, no trailing backslash) from
+// ORLO_DIST_DIR; empty when the variable is not set.
+std::string DistDir();
+// The directory of the fixture programs from ORLO_FIXTURES_DIR; empty if unset.
+std::string FixturesDir();
+// dir + "\" + name, without doubling a trailing backslash.
+std::string JoinPath(const std::string& dir, const std::string& name);
+// Creates dir and its missing parents; an existing directory is fine.
+Result CreateDirectories(const std::string& dir);
+// Removes dir with everything in it (read-only files too); a missing dir is fine.
+Result RemoveTree(const std::string& dir);
+// A fresh, empty directory %TEMP%\orlo-e2e\<name> (old contents removed).
+Result MakeScratchDir(const std::string& name, std::string* path);
+// Copies the files and subdirectories of from into to, creating to.
+Result CopyDirectory(const std::string& from, const std::string& to);
+// Copies the distribution directory into to (a scratch copy to start SETUP.EXE from).
+Result CopyDistTo(const std::string& to);
+// Reads a whole file.
+Result ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes);
+// Writes a whole file, replacing it.
+Result WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+// Both files exist and have the same bytes; says where they differ otherwise.
+Result FilesEqual(const std::string& a, const std::string& b);
+// A file (not a directory) exists at path.
+bool FileExists(const std::string& path);
+// A directory exists at path.
+bool DirectoryExists(const std::string& path);
+
+// ---- Processes ------------------------------------------------------------
+
+// Makes the X11 driver of programs started from now on in this Wine prefix
+// create unmanaged top-level windows (HKCU\Software\Wine\X11 Driver,
+// Managed=N). Under Xvfb without a window manager, hiding a managed window
+// blocks the hiding program for 2 s (it waits for a window manager that never
+// answers): every closed dialog or message box would cost 2 s. Process::Start
+// calls this once.
+Result UseUnmanagedWindows();
+
+// A started program. If it is still running when the object dies (the test
+// failed half-way), it is terminated and waited for, taking its windows along.
+class Process {
+ public:
+  Process() = default;
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+
+  // Starts exe (a full path) in currentDir; args follow the quoted exe path.
+  Result Start(const std::string& exe, const std::string& currentDir, const std::string& args = "");
+  // Waits for the program to end and gives its exit code.
+  Result WaitForExit(DWORD* exitCode, DWORD timeoutMs = kDefaultTimeoutMs);
+  // Started and not yet ended.
+  bool IsRunning() const;
+  // Terminates the program (exit code 1) if it runs, and waits for the end.
+  void Kill();
+
+  DWORD pid() const { return pid_; }
+  // The first thread: the GUI thread of a single-threaded program.
+  DWORD mainThreadId() const { return threadId_; }
+  HANDLE handle() const { return process_; }
+
+ private:
+  void Close();
+
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  DWORD threadId_ = 0;
+};
+
+// ---- Top-level windows ----------------------------------------------------
+
+struct WindowInfo {
+  HWND hwnd = nullptr;
+  std::string className;
+  std::string caption;
+  bool visible = false;
+};
+
+// The top-level windows of process pid (0: of every process), in z-order.
+std::vector<WindowInfo> TopLevelWindows(DWORD pid);
+// One line per top-level window of pid, for failure messages.
+std::string DescribeWindows(DWORD pid);
+// Waits for a visible top-level window of pid whose caption is exactly caption.
+Result WaitForWindow(DWORD pid, const std::string& caption, HWND* found,
+                     DWORD timeoutMs = kDefaultTimeoutMs);
+// Waits for a top-level window of pid that match accepts; what names it in the message.
+Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInfo&)>& match,
+                             const std::string& what, HWND* found,
+                             DWORD timeoutMs = kDefaultTimeoutMs);
+// Waits until hwnd is destroyed.
+Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
+
+struct MessageBoxInfo {
+  HWND hwnd = nullptr;
+  std::string caption;
+  std::string text;                  // the static with id 0xFFFF
+  std::vector<std::string> buttons;  // texts of the visible buttons, in tab order
+};
+
+// hwnd looks like a message box: "#32770" with the 0xFFFF text static, the
+// 0x440 icon static and nothing but statics and buttons.
+bool IsMessageBox(HWND hwnd);
+// Reads caption, text and buttons of a message box.
+MessageBoxInfo ReadMessageBox(HWND hwnd);
+// Waits for a visible message box of pid that is not one of ignore.
+Result WaitForMessageBox(DWORD pid, MessageBoxInfo* box, DWORD timeoutMs = kDefaultTimeoutMs,
+                         const std::vector<HWND>& ignore = {});
+
+// ---- Dialog controls and their geometry -----------------------------------
+
+struct ControlInfo {
+  HWND hwnd = nullptr;
+  int id = 0;  // 0xFFFF for IDC_STATIC (-1)
+  std::string className;
+  std::string text;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  RECT rect = {};  // in the dialog's client coordinates
+};
+
+// The dialog's child windows in z-order, which is the tab order.
+std::vector<ControlInfo> ListControls(HWND dialog);
+// The child of dialog with id (first one in z-order).
+Result FindControl(HWND dialog, int id, ControlInfo* control);
+// The child window of dialog with id, or nullptr.
+HWND Control(HWND dialog, int id);
+
+// Pixels per 4 horizontal and per 8 vertical dialog units.
+struct DialogBaseUnits {
+  int x = 0;
+  int y = 0;
+};
+
+// One control of a dialog template, in dialog units.
+struct DialogTemplateItem {
+  int id = 0;
+  std::string className;  // predefined classes by name: "Button", "Edit", ...
+  std::string text;       // an ordinal (icon) as "#n"
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;
+};
+
+// A DIALOG or DIALOGEX resource.
+struct DialogTemplate {
+  int resourceId = 0;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;
+  std::string caption;
+  int pointSize = 0;  // font, when style has DS_SETFONT
+  int weight = 0;
+  bool italic = false;
+  std::string faceName;
+  std::vector<DialogTemplateItem> controls;
+};
+
+// The program file of process pid (empty if it cannot be asked).
+std::string ProcessImagePath(DWORD pid);
+// Every dialog template (numeric ids) in the resources of a program file.
+Result ReadDialogTemplates(const std::string& exePath, std::vector<DialogTemplate>* templates);
+// Dialog template id of a program file.
+Result ReadDialogTemplate(const std::string& exePath, int id, DialogTemplate* dialog);
+// The base units the dialog manager derives from a template font.
+Result BaseUnitsOfFont(const std::string& faceName, int pointSize, int weight, bool italic,
+                       DialogBaseUnits* units);
+// The base units of a template: its font's, or the system font's without DS_SETFONT.
+Result BaseUnitsOfTemplate(const DialogTemplate& dialog, DialogBaseUnits* units);
+// The template that dialog was made from: one of its program's templates with
+// the same caption and a client area of the size it gives, else any template
+// of that size. found and units may be null.
+Result FindDialogTemplate(HWND dialog, DialogTemplate* found, DialogBaseUnits* units);
+// The base units of dialog, from its template's font (FindDialogTemplate).
+// WM_GETFONT cannot be used: across processes Wine answers it with 0.
+Result GetDialogBaseUnits(HWND dialog, DialogBaseUnits* units);
+// A template rectangle in pixels, the way the dialog manager places a control.
+RECT DialogToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
+// Control id sits where the template (x, y, cx, cy in dialog units) puts it,
+// to within one pixel on every edge.
+Result ControlMatchesTemplate(HWND dialog, int id, int x, int y, int cx, int cy);
+// The dialog's client area is the template's cx by cy, to within one pixel.
+Result ClientMatchesTemplate(HWND dialog, int cx, int cy);
+// The dialog's controls are its template's, in order: same ids, classes and
+// rectangles (to within a pixel). Texts and styles may change at run time and
+// are not compared.
+Result ControlsMatchTemplate(HWND dialog);
+
+// ---- Input ----------------------------------------------------------------
+
+// Clicks a button (posted BM_CLICK); returns at once, also when the click
+// opens a modal window. Fails on a hidden or disabled button or dialog.
+Result Click(HWND button);
+// Clicks the button with id in dialog.
+Result ClickControl(HWND dialog, int id);
+// Types text into an edit box at its caret (posted WM_CHAR per character).
+Result TypeText(HWND edit, const std::string& text);
+// Selects all of the edit box's text and types text over it; waits until the
+// box shows text.
+Result ReplaceText(HWND edit, const std::string& text, DWORD timeoutMs = kDefaultTimeoutMs);
+// Sets a window's text in one step (WM_SETTEXT, synchronous), not key by key.
+Result SetText(HWND hwnd, const std::string& text);
+// The focus window of the GUI thread threadId (nullptr if none).
+HWND FocusWindow(DWORD threadId);
+// Waits until the focus of threadId is on hwnd.
+Result WaitForFocus(DWORD threadId, HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
+// Presses and releases key vk on the focus window (else the active window) of threadId.
+Result PressKey(DWORD threadId, UINT vk);
+// Enter, Esc and Tab on the focus window of threadId.
+Result PressEnter(DWORD threadId);
+Result PressEscape(DWORD threadId);
+Result PressTab(DWORD threadId);
+// Asks a window to close like its system menu's Close (posted WM_SYSCOMMAND SC_CLOSE).
+Result SendClose(HWND hwnd);
+
+// ---- Reading windows ------------------------------------------------------
+
+// A window's text by WM_GETTEXT (edit boxes too); empty if it does not answer.
+std::string WindowText(HWND hwnd);
+// Waits until the window's text is exactly text.
+Result WaitForWindowText(HWND hwnd, const std::string& text, DWORD timeoutMs = kDefaultTimeoutMs);
+// The strings of a list box, in order.
+std::vector<std::string> ListBoxItems(HWND listBox);
+// The index of the selected item of a single-selection list box, -1 if none.
+int ListBoxSelection(HWND listBox);
+// GWL_STYLE and GWL_EXSTYLE.
+DWORD WindowStyle(HWND hwnd);
+DWORD WindowExStyle(HWND hwnd);
+// Window class name.
+std::string ClassName(HWND hwnd);
+// The window is visible and enabled.
+bool IsVisibleAndEnabled(HWND hwnd);
+
+// ---- Pixels ---------------------------------------------------------------
+
+// The colour of client pixel (x, y) of hwnd, as seen on the screen.
+Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour);
+// "#rrggbb", for messages.
+std::string ColourName(COLORREF colour);
+// Saves the window's rectangle on the screen (hwnd nullptr: the whole screen)
+// as a 24-bit BMP file.
+Result SaveScreenshot(HWND hwnd, const std::string& bmpPath);
+
+}  // namespace e2e

@@ -1,0 +1,222 @@
+// The harness proves itself on the probe fixture: a dialog with an edit box,
+// a list, OK (shows the edit's text in a message box) and Cancel (exit 3).
+#include "tests/e2e/harness.h"
+#include "tests/fixtures/harness_probe.h"
+
+#include <cstring>
+
+namespace {
+
+// The probe's template, in dialog units (harness_probe.rc).
+struct TemplateRect {
+  int id, x, y, cx, cy;
+};
+const TemplateRect kProbeControls[] = {
+    {IDC_PROBE_EDIT, 10, 10, 120, 14}, {IDC_PROBE_LIST, 10, 30, 120, 40}, {IDOK, 140, 10, 50, 14},
+    {IDCANCEL, 140, 28, 50, 14},       {0xFFFF, 10, 76, 120, 8},
+};
+
+class HarnessProbe : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exe_ = e2e::JoinPath(e2e::FixturesDir(), "harness_probe.exe");
+    ASSERT_TRUE(e2e::FileExists(exe_)) << "fixture " << exe_ << " (ORLO_FIXTURES_DIR)";
+  }
+
+  // Starts the probe from dir and waits for its dialog.
+  void StartProbe(const std::string& exe, const std::string& dir) {
+    ULONGLONG started = GetTickCount64();
+    ASSERT_TRUE(probe_.Start(exe, dir));
+    ASSERT_TRUE(e2e::WaitForWindow(probe_.pid(), PROBE_CAPTION, &dialog_));
+    std::printf("probe start to visible dialog: %llu ms\n", GetTickCount64() - started);
+    edit_ = e2e::Control(dialog_, IDC_PROBE_EDIT);
+    list_ = e2e::Control(dialog_, IDC_PROBE_LIST);
+    ASSERT_NE(edit_, nullptr);
+    ASSERT_NE(list_, nullptr);
+  }
+  void StartProbe() { StartProbe(exe_, e2e::FixturesDir()); }
+
+  void ExpectCancelExit() {
+    DWORD code = 0;
+    ASSERT_TRUE(probe_.WaitForExit(&code));
+    EXPECT_EQ(code, DWORD(PROBE_CANCEL_EXIT_CODE));
+  }
+
+  DWORD thread() const { return probe_.mainThreadId(); }
+
+  std::string exe_;
+  e2e::Process probe_;
+  HWND dialog_ = nullptr;
+  HWND edit_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
+  StartProbe();
+  std::vector<e2e::ControlInfo> controls = e2e::ListControls(dialog_);
+  ASSERT_EQ(controls.size(), std::size(kProbeControls));
+  const char* const classes[] = {"Edit", "ListBox", "Button", "Button", "Static"};
+  const char* const texts[] = {"", "", "OK", "Cancel", "Type, then OK"};
+  for (size_t i = 0; i < controls.size(); ++i) {
+    EXPECT_EQ(controls[i].id, kProbeControls[i].id) << "control " << i;
+    EXPECT_EQ(controls[i].className, classes[i]) << "control " << i;
+    EXPECT_EQ(controls[i].text, texts[i]) << "control " << i;
+    const TemplateRect& t = kProbeControls[i];
+    EXPECT_TRUE(e2e::ControlMatchesTemplate(dialog_, t.id, t.x, t.y, t.cx, t.cy));
+  }
+  EXPECT_TRUE(e2e::ClientMatchesTemplate(dialog_, 200, 100));
+  EXPECT_EQ(controls[2].style & 0xF, DWORD(BS_DEFPUSHBUTTON)) << std::hex << controls[2].style;
+  EXPECT_EQ(controls[0].exStyle & WS_EX_CLIENTEDGE, DWORD(WS_EX_CLIENTEDGE))
+      << std::hex << controls[0].exStyle;
+
+  EXPECT_TRUE(e2e::ControlsMatchTemplate(dialog_));
+
+  // The template is found in the program file by caption and size.
+  e2e::DialogTemplate found;
+  e2e::DialogBaseUnits units;
+  ASSERT_TRUE(e2e::FindDialogTemplate(dialog_, &found, &units));
+  EXPECT_EQ(found.resourceId, IDD_PROBE);
+  EXPECT_EQ(found.faceName, "MS Sans Serif");
+  EXPECT_EQ(found.pointSize, 8);
+  ASSERT_EQ(found.controls.size(), std::size(kProbeControls));
+  EXPECT_EQ(found.controls[4].text, "Type, then OK");
+  EXPECT_EQ(found.controls[1].className, "ListBox");
+  // What MapDialogRect gives inside the probe for a 4 x 8 rectangle.
+  EXPECT_EQ(units.x, 7);
+  EXPECT_EQ(units.y, 13);
+
+  EXPECT_EQ(e2e::ListBoxItems(list_), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+  EXPECT_EQ(e2e::ListBoxSelection(list_), -1);
+
+  ASSERT_TRUE(e2e::SendClose(dialog_));
+  ExpectCancelExit();
+}
+
+TEST_F(HarnessProbe, TypesClicksAndAnswersTheMessageBox) {
+  StartProbe();
+  ASSERT_TRUE(e2e::ReplaceText(edit_, "hello e2e"));
+  ASSERT_TRUE(e2e::ReplaceText(edit_, "C:\\ORLO\\"));  // typing over a selection
+
+  ULONGLONG clicked = GetTickCount64();
+  ASSERT_TRUE(e2e::ClickControl(dialog_, IDOK));  // must not wait for the modal box
+  e2e::MessageBoxInfo box;
+  ASSERT_TRUE(e2e::WaitForMessageBox(probe_.pid(), &box, e2e::kDefaultTimeoutMs, {dialog_}));
+  std::printf("posted click to visible message box: %llu ms\n", GetTickCount64() - clicked);
+  EXPECT_EQ(box.caption, PROBE_BOX_CAPTION);
+  EXPECT_EQ(box.text, "C:\\ORLO\\");
+  EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(e2e::IsMessageBox(dialog_)) << "the probe dialog is no message box";
+
+  // A person cannot reach the dialog behind a modal box.
+  e2e::Result refused = e2e::ClickControl(dialog_, IDCANCEL);
+  EXPECT_FALSE(refused);
+  std::printf("click behind the box: %s\n", refused.message());
+
+  ASSERT_TRUE(e2e::PressEnter(thread()));
+  ASSERT_TRUE(e2e::WaitForWindowGone(box.hwnd));
+  ASSERT_TRUE(e2e::PressEscape(thread()));
+  ExpectCancelExit();
+}
+
+TEST_F(HarnessProbe, KeysGoToTheFocusWindow) {
+  StartProbe();
+  ASSERT_TRUE(e2e::WaitForFocus(thread(), edit_));
+  ASSERT_TRUE(e2e::TypeText(edit_, "abc"));
+  ASSERT_TRUE(e2e::TypeText(edit_, "def"));
+  EXPECT_TRUE(e2e::WaitForWindowText(edit_, "abcdef"));
+
+  ASSERT_TRUE(e2e::PressTab(thread()));
+  ASSERT_TRUE(e2e::WaitForFocus(thread(), list_));
+
+  // Enter anywhere in the dialog is the default button, OK; Esc closes a
+  // message box that has only OK.
+  ASSERT_TRUE(e2e::PressEnter(thread()));
+  e2e::MessageBoxInfo box;
+  ASSERT_TRUE(e2e::WaitForMessageBox(probe_.pid(), &box, e2e::kDefaultTimeoutMs, {dialog_}));
+  EXPECT_EQ(box.text, "abcdef");
+  ASSERT_TRUE(e2e::PressEscape(thread()));
+  ASSERT_TRUE(e2e::WaitForWindowGone(box.hwnd));
+  EXPECT_TRUE(probe_.IsRunning());
+
+  ASSERT_TRUE(e2e::SetText(edit_, "set directly"));
+  EXPECT_EQ(e2e::WindowText(edit_), "set directly");
+  ASSERT_TRUE(e2e::ClickControl(dialog_, IDCANCEL));
+  ExpectCancelExit();
+}
+
+TEST_F(HarnessProbe, ReadsPixelsAndSavesScreenshots) {
+  StartProbe();
+  const COLORREF background = RGB(PROBE_BACKGROUND_R, PROBE_BACKGROUND_G, PROBE_BACKGROUND_B);
+  COLORREF pixel = 0;
+  // Painting follows the window's appearance; give it the time bound.
+  bool painted = false;
+  for (int i = 0; i < 100 && !painted; ++i) {
+    ASSERT_TRUE(e2e::ReadPixel(dialog_, 3, 3, &pixel));
+    painted = pixel == background;
+    if (!painted)
+      Sleep(e2e::kPollIntervalMs);
+  }
+  EXPECT_EQ(e2e::ColourName(pixel), e2e::ColourName(background));
+
+  std::string dir;
+  ASSERT_TRUE(e2e::MakeScratchDir("selftest-screens", &dir));
+  for (HWND window : {dialog_, HWND(nullptr)}) {
+    std::string path = e2e::JoinPath(dir, window ? "probe.bmp" : "screen.bmp");
+    ASSERT_TRUE(e2e::SaveScreenshot(window, path));
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(e2e::ReadWholeFile(path, &bytes));
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[1], 'M');
+    RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (window)
+      GetWindowRect(window, &area);
+    const size_t stride = ((area.right - area.left) * 3 + 3) & ~3u;
+    EXPECT_EQ(bytes.size(), 54 + stride * (area.bottom - area.top)) << path;
+  }
+  EXPECT_TRUE(e2e::RemoveTree(dir));
+}
+
+TEST_F(HarnessProbe, KillsAProgramTheTestLeftRunning) {
+  DWORD pid = 0;
+  {
+    e2e::Process left;
+    ASSERT_TRUE(left.Start(exe_, e2e::FixturesDir()));
+    pid = left.pid();
+    ASSERT_TRUE(e2e::WaitForWindow(pid, PROBE_CAPTION, &dialog_));
+  }
+  EXPECT_FALSE(IsWindow(dialog_)) << "the dialog outlived its process";
+  EXPECT_TRUE(e2e::TopLevelWindows(pid).empty()) << e2e::DescribeWindows(pid);
+  e2e::Result none = e2e::WaitForWindow(pid, PROBE_CAPTION, nullptr, 200);
+  EXPECT_FALSE(none);
+  std::printf("wait for a window that never comes: %s\n", none.message());
+}
+
+TEST_F(HarnessProbe, RunsFromAScratchCopy) {
+  std::string dir;
+  ASSERT_TRUE(e2e::MakeScratchDir("selftest-copy", &dir));
+  std::string source = e2e::JoinPath(dir, "source");
+  std::string copy = e2e::JoinPath(dir, "copy\\of\\it");
+  ASSERT_TRUE(e2e::CreateDirectories(e2e::JoinPath(source, "sub")));
+  ASSERT_TRUE(e2e::WriteWholeFile(e2e::JoinPath(source, "sub\\data.bin"), {1, 2, 3, 0, 255}));
+  ASSERT_TRUE(CopyFileA(exe_.c_str(), e2e::JoinPath(source, "probe.exe").c_str(), FALSE));
+  SetFileAttributesA(e2e::JoinPath(source, "sub\\data.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+
+  ASSERT_TRUE(e2e::CopyDirectory(source, copy));
+  EXPECT_TRUE(e2e::FilesEqual(e2e::JoinPath(source, "sub\\data.bin"),
+                              e2e::JoinPath(copy, "sub\\data.bin")));
+  EXPECT_TRUE(e2e::FilesEqual(exe_, e2e::JoinPath(copy, "probe.exe")));
+  e2e::Result differ = e2e::FilesEqual(exe_, e2e::JoinPath(copy, "sub\\data.bin"));
+  EXPECT_FALSE(differ);
+  std::printf("different files: %s\n", differ.message());
+
+  StartProbe(e2e::JoinPath(copy, "probe.exe"), copy);
+  ASSERT_TRUE(e2e::PressEscape(thread()));
+  ExpectCancelExit();
+
+  ASSERT_TRUE(e2e::RemoveTree(dir));
+  EXPECT_FALSE(e2e::DirectoryExists(dir));
+  EXPECT_FALSE(e2e::FileExists(e2e::JoinPath(source, "sub\\data.bin")));
+}
+
+}  // namespace
