@@ -39,6 +39,11 @@ exec 9>"$prefix.lock"
 flock 9
 if ! [ -f "$prefix/system.reg" ]; then
   wineboot -i >"$prefix.boot.log" 2>&1 < /dev/null
+  # Every program of the prefix runs on one virtual desktop: Wine then draws
+  # captions and frames itself, and a closing window does not wait for an X
+  # window manager that is not there (2 s a window without it).
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$prefix.boot.log" 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$prefix.boot.log" 2>&1
   wineserver -w
 fi
 flock -u 9

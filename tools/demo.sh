@@ -1,0 +1,67 @@
+#!/bin/bash
+# The demonstration: installs what is missing, builds both distributions and
+# runs SETUP.EXE (the x86_64 build) under Wine.
+#   Programs run on a Wine virtual desktop (tools/wine-run.sh), so that Wine
+#   draws captions and frames.
+#   With a display: SETUP.EXE opens for you to click through.
+#   Without one (or with --driven): it runs under Xvfb, a driver clicks through every dialog like a person, and a
+#   screenshot of each dialog is saved in build/screenshots/.
+#   --update-docs also copies the screenshots to docs/screenshots/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+driven=0
+update_docs=0
+for arg in "$@"; do
+  case "$arg" in
+    --driven) driven=1 ;;
+    --update-docs) driven=1; update_docs=1 ;;
+    *) echo "usage: tools/demo.sh [--driven] [--update-docs]" >&2; exit 2 ;;
+  esac
+done
+[ -n "${DISPLAY:-}" ] || driven=1
+
+tools/install-deps.sh
+tools/build.sh
+
+export WINEPREFIX=$PWD/build/demo-prefix
+run="tools/wine-run.sh --prefix $WINEPREFIX"
+dist=$PWD/build/x64/dist
+windist="Z:${dist//\//\\}"
+
+. tools/display.sh
+orlo_ensure_display
+finish() {
+  wineserver -k 2>/dev/null || true
+  orlo_end_display
+}
+trap finish EXIT
+# A fresh start: the demonstration installs into C:\ORLO.
+rm -rf "$WINEPREFIX/drive_c/ORLO"
+
+if [ $driven -eq 0 ]; then
+  echo "Starting SETUP.EXE from $dist"
+  status=0
+  $run "$dist/SETUP.EXE" >build/demo.log 2>&1 </dev/null || status=$?
+  echo "SETUP.EXE ended with exit code $status"
+  exit 0
+fi
+
+shots=$PWD/build/screenshots
+rm -rf "$shots"
+mkdir -p "$shots"
+log=$PWD/build/demo.log
+status=0
+$run "$PWD/build/x64/tools/demo_driver.exe" "$windist" "Z:${shots//\//\\}" \
+  >"$log" 2>&1 </dev/null || status=$?
+cat "$log"
+for bmp in "$shots"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo "Screenshots: $(ls "$shots" | tr '\n' ' ')"
+if [ $update_docs -eq 1 ] && [ $status -eq 0 ]; then
+  mkdir -p docs/screenshots
+  cp "$shots"/*.png docs/screenshots/
+  echo "Copied to docs/screenshots/"
+fi
+exit $status

@@ -1,0 +1,128 @@
+// Drives SETUP.EXE through a whole installation the way a person would and
+// saves a screenshot of each dialog: the demonstration of the program.
+//
+//   demo_driver.exe DIST_DIR OUT_DIR
+//
+// Run it on a Wine virtual desktop (explorer /desktop=...) so that captions
+// and frames are drawn; SETUP.EXE starts on the same desktop.
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <string>
+
+#include "tests/e2e/harness.h"
+
+namespace {
+
+using namespace e2e;
+
+std::string g_outDir;
+
+bool Check(const Result& result, const char* step) {
+  if (result)
+    return true;
+  fprintf(stderr, "demo: %s: %s\n", step, result.message());
+  return false;
+}
+
+void Shot(const char* name) {
+  Sleep(300);  // let the dialog paint itself before the picture is taken
+  std::string path = g_outDir + "\\" + name + ".bmp";
+  if (Check(SaveScreenshot(nullptr, path), name))
+    printf("demo: saved %s\n", path.c_str());
+}
+
+// The progress dialog flies by with the small payload: hold the program
+// still for the picture once the dialog shows a file being copied.
+void ShotMidCopy(Process& setup, HWND progress) {
+  HWND copying = Control(progress, 1006);
+  for (int i = 0; i < 2000 && WindowText(copying).empty(); i++)
+    Sleep(1);
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, setup.mainThreadId());
+  if (thread)
+    SuspendThread(thread);
+  std::string path = g_outDir + "\\4-progress.bmp";
+  if (Check(SaveScreenshot(nullptr, path), "progress"))
+    printf("demo: saved %s (%s)\n", path.c_str(), WindowText(copying).c_str());
+  if (thread) {
+    ResumeThread(thread);
+    CloseHandle(thread);
+  }
+}
+
+// Opens the directory picker, takes its picture and cancels it.
+bool ShowPicker(Process& setup, HWND installDir) {
+  if (!Check(ClickControl(installDir, 1002), "Browse..."))
+    return false;
+  HWND picker = nullptr;
+  auto isPicker = [&](const WindowInfo& w) {
+    return w.visible && w.hwnd != installDir && w.className == "#32770" &&
+           w.caption != "ORLO 1.1 Setup";
+  };
+  if (!Check(WaitForWindowMatching(setup.pid(), isPicker, "the directory picker", &picker, 5000),
+             "picker"))
+    return false;
+  Shot("3-picker");
+  return Check(ClickControl(picker, IDCANCEL), "picker Cancel") &&
+         Check(WaitForWindowGone(picker), "picker closed");
+}
+
+bool RunDemo(Process& setup, const std::string& dist) {
+  HWND welcome = nullptr, installDir = nullptr, progress = nullptr, group = nullptr,
+       success = nullptr;
+  if (!Check(setup.Start(JoinPath(dist, "SETUP.EXE"), dist), "start SETUP.EXE") ||
+      !Check(WaitForWindow(setup.pid(), "Welcome", &welcome), "Welcome"))
+    return false;
+  Shot("1-welcome");
+  if (!Check(ClickControl(welcome, IDOK), "Continue") ||
+      !Check(WaitForWindow(setup.pid(), "Install Directory", &installDir), "Install Directory"))
+    return false;
+  Shot("2-install-directory");
+  ShowPicker(setup, installDir);  // a picture, not a step the install needs
+  if (!Check(ClickControl(installDir, IDOK), "OK") ||
+      !Check(WaitForWindow(setup.pid(), "Installing...", &progress, 20000), "Installing..."))
+    return false;
+  ShotMidCopy(setup, progress);
+  if (!Check(WaitForWindow(setup.pid(), "Create Application Group", &group, 60000),
+             "Create Application Group"))
+    return false;
+  Shot("5-application-group");
+  if (!Check(ClickControl(group, IDCANCEL), "Skip") ||
+      !Check(WaitForWindow(setup.pid(), "Success", &success), "Success"))
+    return false;
+  Shot("6-success");
+  return Check(ClickControl(success, IDOK), "Success OK");
+}
+
+bool CheckInstalled(const std::string& dist) {
+  const char* files[] = {"ORLO.EXE",     "README.TXT", "ORLO.HLP",  "MFC30.DLL",  "MFCN30.DLL",
+                         "MSVCRT20.DLL", "TESK.FON",   "TESKW.FON", "TESKDT.FON", "TESKDB.FON"};
+  bool ok = true;
+  for (const char* name : files)
+    ok = Check(FilesEqual(JoinPath(dist, name), JoinPath("C:\\ORLO", name)), name) && ok;
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    fprintf(stderr, "usage: demo_driver DIST_DIR OUT_DIR\n");
+    return 2;
+  }
+  std::string dist = argv[1];
+  g_outDir = argv[2];
+  CreateDirectories(g_outDir);
+  Process setup;
+  bool ok = RunDemo(setup, dist);
+  DWORD exitCode = 1;
+  if (ok && Check(setup.WaitForExit(&exitCode), "SETUP.EXE ends")) {
+    printf("demo: SETUP.EXE ended with exit code %lu\n", exitCode);
+    ok = CheckInstalled(dist);
+    printf("demo: %s\n", ok ? "all ten files installed in C:\\ORLO" : "installed files differ");
+  }
+  setup.Kill();
+  fflush(stdout);
+  return ok ? 0 : 1;
+}
