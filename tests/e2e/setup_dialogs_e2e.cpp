@@ -1,0 +1,200 @@
+// The start of a run as a person sees it: the backdrop, the Welcome dialog
+// and the Install Directory dialog, the ways out of them, and what is left
+// when the program ends.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+
+namespace {
+
+using namespace e2e;
+
+// One control of a template as the resource script gives it.
+struct TemplateControl {
+  int id;
+  const char* className;
+  const char* text;
+  DWORD style;  // beyond WS_CHILD | WS_VISIBLE
+  int x, y, cx, cy;
+};
+
+const DWORD kPromptDialogStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_MODALFRAME | DS_SETFONT;
+const DWORD kStaticStyle = SS_LEFT | WS_GROUP;
+// The dialog manager gives every dialog of a 4.0 program the 3D look, and
+// the window manager clips siblings of top-level windows.
+const DWORD kAddedBySystem = DS_3DLOOK | WS_CLIPSIBLINGS;
+
+const std::vector<TemplateControl> kWelcomeControls = {
+    {IDOK, "Button", "Continue", BS_DEFPUSHBUTTON | WS_TABSTOP, 145, 5, 50, 14},
+    {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 145, 25, 50, 14},
+    {0xFFFF, "Static", "ORLO 1.1 Setup will:", kStaticStyle, 5, 5, 85, 8},
+    {0xFFFF, "Static", "- Install ORLO executable", kStaticStyle, 10, 20, 110, 8},
+    {0xFFFF, "Static", "- Install ORLO fonts", kStaticStyle, 10, 30, 110, 8},
+    {0xFFFF, "Static", "- Install required DLLs", kStaticStyle, 10, 40, 110, 8},
+    {0xFFFF, "Static", "- Create an application group (optional)", kStaticStyle, 10, 50, 130, 8},
+};
+
+const std::vector<TemplateControl> kInstallDirControls = {
+    {1001, "Edit", "C:\\ORLO\\", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, 5, 52, 135, 13},
+    {IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 145, 5, 50, 14},
+    {IDCANCEL, "Button", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 145, 28, 50, 14},
+    {0xFFFF, "Static", "Destination Directory:", kStaticStyle, 5, 42, 90, 8},
+    {0xFFFF, "Static", "Specify the destination directory for ORLO and related files. ",
+     kStaticStyle, 5, 5, 135, 28},
+    {1002, "Button", "Browse...", BS_PUSHBUTTON | WS_TABSTOP, 145, 51, 50, 14},
+};
+
+// The dialog's controls, in tab order, are exactly the template's.
+void ExpectControlsMatch(HWND dialog, const std::vector<TemplateControl>& expected) {
+  DialogBaseUnits units;
+  ASSERT_TRUE(GetDialogBaseUnits(dialog, &units));
+  std::vector<ControlInfo> controls = ListControls(dialog);
+  ASSERT_EQ(expected.size(), controls.size());
+  for (size_t i = 0; i < expected.size(); i++) {
+    const TemplateControl& want = expected[i];
+    const ControlInfo& got = controls[i];
+    SCOPED_TRACE("control " + std::to_string(i) + " \"" + want.text + "\"");
+    EXPECT_EQ(want.id, got.id);
+    EXPECT_STRCASEEQ(want.className, got.className.c_str());
+    EXPECT_EQ(want.text, got.text);
+    EXPECT_EQ(WS_CHILD | WS_VISIBLE | want.style, got.style)
+        << std::hex << "got 0x" << got.style << " want 0x" << (WS_CHILD | WS_VISIBLE | want.style);
+    RECT r = DialogToPixels(units, want.x, want.y, want.cx, want.cy);
+    EXPECT_NEAR(r.left, got.rect.left, 1);
+    EXPECT_NEAR(r.top, got.rect.top, 1);
+    EXPECT_NEAR(r.right, got.rect.right, 1);
+    EXPECT_NEAR(r.bottom, got.rect.bottom, 1);
+  }
+}
+
+class SetupRun : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RemoveTree("C:\\ORLO");
+    ASSERT_FALSE(DistDir().empty()) << "ORLO_DIST_DIR is not set";
+    ASSERT_TRUE(setup_.Start(JoinPath(DistDir(), "SETUP.EXE"), DistDir()));
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome_)) << DescribeWindows(setup_.pid());
+  }
+  void TearDown() override {
+    setup_.Kill();
+    RemoveTree("C:\\ORLO");
+  }
+
+  // Continue on Welcome; the Install Directory dialog opens.
+  void GoToInstallDirectory() {
+    ASSERT_TRUE(ClickControl(welcome_, IDOK));
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir_))
+        << DescribeWindows(setup_.pid());
+  }
+
+  // The program ends by itself: no message box on the way, the class
+  // library's exit code, no window left and no destination made.
+  void ExpectQuietEnd() {
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(setup_.WaitForExit(&exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_TRUE(TopLevelWindows(setup_.pid()).empty()) << DescribeWindows(setup_.pid());
+    EXPECT_FALSE(DirectoryExists("C:\\ORLO")) << "nothing is installed on the way out";
+  }
+
+  Process setup_;
+  HWND welcome_ = nullptr;
+  HWND installDir_ = nullptr;
+};
+
+TEST_F(SetupRun, CancelOnWelcomeEndsQuietly) {
+  ASSERT_TRUE(ClickControl(welcome_, IDCANCEL));
+  ExpectQuietEnd();
+}
+
+TEST_F(SetupRun, EscOnWelcomeEndsQuietly) {
+  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(welcome_, IDOK)));
+  ASSERT_TRUE(PressEscape(setup_.mainThreadId()));
+  ExpectQuietEnd();
+}
+
+TEST_F(SetupRun, WelcomeIsItsTemplate) {
+  EXPECT_EQ(kPromptDialogStyle, WindowStyle(welcome_) & ~kAddedBySystem)
+      << std::hex << "style 0x" << WindowStyle(welcome_) << ": no system menu, no close box";
+  EXPECT_EQ(0u, WindowExStyle(welcome_) & ~(WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT))
+      << std::hex << "exstyle 0x" << WindowExStyle(welcome_);
+  EXPECT_TRUE(ClientMatchesTemplate(welcome_, 200, 65));
+  ExpectControlsMatch(welcome_, kWelcomeControls);
+  EXPECT_EQ(Control(welcome_, IDOK), FocusWindow(setup_.mainThreadId()))
+      << "the focus starts on Continue";
+}
+
+TEST_F(SetupRun, EnterOnWelcomeOpensInstallDirectoryAtTheDefault) {
+  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(welcome_, IDOK)));
+  ASSERT_TRUE(PressEnter(setup_.mainThreadId()));
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir_))
+      << DescribeWindows(setup_.pid());
+  EXPECT_FALSE(IsWindow(welcome_)) << "Welcome is closed before the next dialog opens";
+  // Wine's Windows directory is C:\windows, so the default is on C:.
+  EXPECT_EQ("C:\\ORLO\\", WindowText(Control(installDir_, 1001)));
+  EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, 1001)));
+}
+
+TEST_F(SetupRun, InstallDirectoryIsItsTemplate) {
+  GoToInstallDirectory();
+  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, 1001)));
+  EXPECT_EQ(kPromptDialogStyle, WindowStyle(installDir_) & ~kAddedBySystem)
+      << std::hex << "style 0x" << WindowStyle(installDir_);
+  EXPECT_TRUE(ClientMatchesTemplate(installDir_, 201, 71));
+  ExpectControlsMatch(installDir_, kInstallDirControls);
+}
+
+TEST_F(SetupRun, ExitOnInstallDirectoryEndsQuietly) {
+  GoToInstallDirectory();
+  ASSERT_TRUE(ReplaceText(Control(installDir_, 1001), "C:\\ORLO\\typed\\but\\not\\made"));
+  ASSERT_TRUE(ClickControl(installDir_, IDCANCEL));
+  ExpectQuietEnd();
+  EXPECT_FALSE(DirectoryExists("C:\\ORLO\\typed"));
+}
+
+TEST_F(SetupRun, EscOnInstallDirectoryEndsQuietly) {
+  GoToInstallDirectory();
+  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, 1001)));
+  ASSERT_TRUE(PressEscape(setup_.mainThreadId()));
+  ExpectQuietEnd();
+}
+
+TEST_F(SetupRun, BackdropCoversTheScreenWithTheGradient) {
+  HWND backdrop = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop))
+      << DescribeWindows(setup_.pid());
+  RECT window;
+  GetWindowRect(backdrop, &window);
+  EXPECT_EQ(0, window.left);
+  EXPECT_EQ(0, window.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), window.right) << "width";
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), window.bottom) << "height";
+  DWORD style = WindowStyle(backdrop);
+  EXPECT_EQ(0u, style & (WS_MAXIMIZEBOX | DS_MODALFRAME)) << std::hex << "style 0x" << style;
+  EXPECT_EQ((DWORD)(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
+            style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX))
+      << std::hex << "style 0x" << style;
+  EXPECT_FALSE(IsWindowEnabled(backdrop)) << "the modal Welcome disables its owner";
+
+  RECT client;
+  GetClientRect(backdrop, &client);
+  int h = client.bottom;
+  ASSERT_GT(h, 220);
+  // The right edge is clear of the dialogs and the titles.
+  int x = client.right - 3;
+  COLORREF top = 0, bottom = 0;
+  ASSERT_TRUE(ReadPixel(backdrop, x, 0, &top));
+  ASSERT_TRUE(ReadPixel(backdrop, x, h - 1, &bottom));
+  EXPECT_EQ(ColourName(RGB(0, 78, 236)), ColourName(top));
+  int level = 236 - 220 * (h - 1) / h;
+  EXPECT_EQ(ColourName(RGB(0, level / 3, level)), ColourName(bottom)) << "client height " << h;
+  COLORREF middle = 0;
+  ASSERT_TRUE(ReadPixel(backdrop, x, h / 2, &middle));
+  int midLevel = 236 - 220 * (h / 2) / h;
+  EXPECT_EQ(ColourName(RGB(0, midLevel / 3, midLevel)), ColourName(middle));
+}
+
+}  // namespace
