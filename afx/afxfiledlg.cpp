@@ -1,0 +1,91 @@
+// CFileDialog: the platform's old-style file dialogs with our hook, through
+// which a derived class initialises the dialog like any CDialog.
+#include <string.h>
+
+#include "afx/afxdlgs.h"
+
+BEGIN_MESSAGE_MAP(CFileDialog, CDialog)
+END_MESSAGE_MAP()
+
+namespace {
+
+// Copies at most nSize - 1 bytes and always terminates.
+void CopyTerminated(char* pszDest, LPCSTR pszSource, size_t nSize) {
+  size_t n = strlen(pszSource);
+  if (n >= nSize)
+    n = nSize - 1;
+  memcpy(pszDest, pszSource, n);
+  pszDest[n] = 0;
+}
+
+bool IsOkOrCancel(UINT message, WPARAM wParam) {
+  return message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL);
+}
+
+}  // namespace
+
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName,
+                         DWORD dwFlags, LPCSTR lpszFilter, CWnd* pParentWnd)
+    : CDialog(0, pParentWnd), m_bOpenFileDialog(bOpenFileDialog), m_dwCommDlgError(0) {
+  memset(&m_ofn, 0, sizeof(m_ofn));
+  m_szFileName[0] = 0;
+  if (lpszFileName)
+    CopyTerminated(m_szFileName, lpszFileName, sizeof(m_szFileName));
+
+  m_ofn.lStructSize = sizeof(m_ofn);
+  m_ofn.lpstrFile = m_szFileName;
+  m_ofn.nMaxFile = kFileNameBufferSize;
+  m_ofn.lpstrDefExt = lpszDefExt;
+  m_ofn.Flags = dwFlags | OFN_ENABLEHOOK;
+  m_ofn.lpfnHook = HookProc;
+  m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
+  m_ofn.hInstance = AfxGetInstanceHandle();
+
+  if (lpszFilter) {
+    // "a|b|c|d||" becomes "a\0b\0c\0d\0\0", the platform's list of pairs.
+    m_strFilter = lpszFilter;
+    int nLength = m_strFilter.GetLength();
+    LPSTR pch = m_strFilter.GetBuffer(nLength);
+    for (int i = 0; i < nLength; i++) {
+      if (pch[i] == '|')
+        pch[i] = 0;
+    }
+    m_strFilter.ReleaseBuffer(nLength);
+    m_ofn.lpstrFilter = m_strFilter;
+  }
+}
+
+INT_PTR CFileDialog::DoModal() {
+  m_ofn.hwndOwner = GetOwnerHwnd();
+  m_bModal = TRUE;
+  BOOL bAccepted = m_bOpenFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);
+  m_dwCommDlgError = bAccepted ? 0 : CommDlgExtendedError();
+  m_bModal = FALSE;
+  // The window is gone; normally WM_NCDESTROY has detached us already.
+  Detach();
+  return bAccepted ? IDOK : IDCANCEL;
+}
+
+UINT_PTR CALLBACK CFileDialog::HookProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    const OPENFILENAMEA* pofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+    CFileDialog* pDlg = reinterpret_cast<CFileDialog*>(pofn->lCustData);
+    pDlg->Attach(hWnd);
+    return pDlg->OnInitDialog();
+  }
+  CFileDialog* pDlg = static_cast<CFileDialog*>(CWnd::FromHandlePermanent(hWnd));
+  if (!pDlg)
+    return 0;
+  if (message == WM_NCDESTROY) {
+    pDlg->OnNcDestroyed();
+    return 0;
+  }
+  // The platform dialog validates the name on OK and ends itself; CDialog's
+  // OnOK and OnCancel would end it behind its back.
+  if (IsOkOrCancel(message, wParam))
+    return 0;
+  LRESULT lResult = 0;
+  if (!pDlg->OnWndMsg(message, wParam, lParam, &lResult))
+    return 0;
+  return lResult ? (UINT_PTR)lResult : TRUE;
+}
