@@ -1,12 +1,25 @@
 #include "dialogs/install_dir_dlg.h"
 
+#include "dialogs/dir_picker_dlg.h"
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CInstallDirDlg, CDialog)
+ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
 END_MESSAGE_MAP()
 
 CInstallDirDlg::CInstallDirDlg(CWnd* pParent) : CDialog(IDD_INSTALL_DIR, pParent) {}
 
 void CInstallDirDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_DEST_DIR, m_strDestDir);
+}
+
+void CInstallDirDlg::OnBrowse() {
+  // The picker starts from the destination as last accepted, not from what
+  // may have been typed since; an accepted pick replaces the typed text.
+  CDirPickerDlg dlgPicker(m_strDestDir);
+  if (dlgPicker.DoModal() == IDOK) {
+    m_strDestDir = dlgPicker.GetDirectory();
+    UpdateData(FALSE);
+  }
+  SetFocus(GetDlgItem(m_hWnd, IDC_DEST_DIR));
 }

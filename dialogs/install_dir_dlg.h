@@ -12,6 +12,10 @@ class CInstallDirDlg : public CDialog {
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
+
+  // "Browse...": lets the user pick the destination in the directory picker.
+  void OnBrowse();
+
   DECLARE_MESSAGE_MAP()
 };
 

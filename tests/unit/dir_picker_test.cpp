@@ -1,0 +1,414 @@
+// The directory picker run in this process and answered from a second
+// thread, the way a person would: open directories in the list, press OK or
+// Cancel, read and close the message boxes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "afx/afxwin.h"
+#include "dialogs/dir_picker_dlg.h"
+
+namespace {
+
+// The old-style file dialog's control ids.
+const int kLstDirs = 1121;
+const int kCmbDrives = 1137;
+const int kStcPath = 1088;
+const int kEdtFileName = 1152;
+const int kHiddenIds[] = {1089, 1090, 1152, 1120, 1136};
+const int kMessageBoxText = 0xFFFF;
+
+const DWORD kTimeoutMs = 10000;
+
+std::string CurrentDirectory() {
+  char sz[2048];
+  DWORD n = GetCurrentDirectoryA(sizeof(sz), sz);
+  return n && n < sizeof(sz) ? std::string(sz) : std::string("<unreadable>");
+}
+
+std::string ClassOf(HWND hWnd) {
+  char sz[64] = "";
+  GetClassNameA(hWnd, sz, sizeof(sz));
+  return sz;
+}
+
+std::string TextOf(HWND hWnd) {
+  char sz[1024] = "";
+  GetWindowTextA(hWnd, sz, sizeof(sz));
+  return sz;
+}
+
+bool IsPicker(HWND hWnd) { return ClassOf(hWnd) == "#32770" && GetDlgItem(hWnd, kLstDirs); }
+
+bool IsMessageBox(HWND hWnd) {
+  return ClassOf(hWnd) == "#32770" && GetDlgItem(hWnd, kMessageBoxText) &&
+         !GetDlgItem(hWnd, kLstDirs);
+}
+
+// Waits for a visible top-level window of this process that match accepts.
+HWND WaitForOwnWindow(const std::function<bool(HWND)>& match) {
+  struct Search {
+    const std::function<bool(HWND)>* match;
+    HWND found;
+  };
+  for (DWORD waited = 0; waited < kTimeoutMs; waited += 20) {
+    Search search = {&match, NULL};
+    EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+          Search* s = reinterpret_cast<Search*>(lParam);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(hWnd, &pid);
+          if (pid == GetCurrentProcessId() && IsWindowVisible(hWnd) && (*s->match)(hWnd)) {
+            s->found = hWnd;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found)
+      return search.found;
+    Sleep(20);
+  }
+  return NULL;
+}
+
+// What the answering thread saw; read on the test thread after it ended.
+struct PickerVisit {
+  bool bShown = false;
+  std::string strCaption;
+  std::string strFileName;         // edt1
+  std::vector<int> visibleHidden;  // ids of controls that should be hidden but are not
+  bool bDirsVisible = false;
+  bool bDrivesVisible = false;
+  std::string strCurrentDirWhileOpen;  // after the last directory was opened
+  std::string strMissingEntry;         // a directory entry that was not in the list
+  RECT rcPicker = {};
+  std::vector<std::string> messages;  // texts of the message boxes closed
+};
+
+// Opens "[name]" in the directory list, as a double click does.
+bool OpenDirectory(HWND hPicker, const std::string& name) {
+  HWND hList = GetDlgItem(hPicker, kLstDirs);
+  std::string entry = "[" + name + "]";
+  LRESULT i = SendMessageA(hList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry.c_str());
+  if (i == LB_ERR)
+    return false;
+  SendMessageA(hList, LB_SETCURSEL, (WPARAM)i, 0);
+  SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(kLstDirs, LBN_DBLCLK), (LPARAM)hList);
+  return true;
+}
+
+// How the answering thread ends the picker.
+enum class Answer { kOk, kCancel };
+
+struct Script {
+  std::vector<std::string> open;       // directories to open, in order
+  std::function<void()> beforeAnswer;  // runs after the last one is open
+  Answer answer = Answer::kOk;
+  int nMessageBoxes = 0;  // message boxes to read and close afterwards
+  bool bExpectPicker = true;
+};
+
+void Answerer(const Script& script, PickerVisit* visit) {
+  if (script.bExpectPicker) {
+    HWND hPicker = WaitForOwnWindow(IsPicker);
+    if (!hPicker)
+      return;
+    visit->bShown = true;
+    visit->strCaption = TextOf(hPicker);
+    char sz[256] = "";
+    GetDlgItemTextA(hPicker, kEdtFileName, sz, sizeof(sz));
+    visit->strFileName = sz;
+    for (int id : kHiddenIds) {
+      if (IsWindowVisible(GetDlgItem(hPicker, id)))
+        visit->visibleHidden.push_back(id);
+    }
+    visit->bDirsVisible = IsWindowVisible(GetDlgItem(hPicker, kLstDirs));
+    visit->bDrivesVisible = IsWindowVisible(GetDlgItem(hPicker, kCmbDrives));
+    GetWindowRect(hPicker, &visit->rcPicker);
+    for (const std::string& name : script.open) {
+      if (!OpenDirectory(hPicker, name)) {
+        visit->strMissingEntry = name;
+        break;
+      }
+    }
+    visit->strCurrentDirWhileOpen = CurrentDirectory();
+    if (script.beforeAnswer)
+      script.beforeAnswer();
+    UINT id = script.answer == Answer::kOk && visit->strMissingEntry.empty() ? IDOK : IDCANCEL;
+    PostMessageA(hPicker, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hPicker, id));
+  }
+  for (int i = 0; i < script.nMessageBoxes; i++) {
+    HWND hBox = WaitForOwnWindow(IsMessageBox);
+    if (!hBox)
+      return;
+    visit->messages.push_back(TextOf(GetDlgItem(hBox, kMessageBoxText)));
+    PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // Wait until it is gone, so that the next wait does not find it again.
+    for (DWORD waited = 0; IsWindow(hBox) && waited < kTimeoutMs; waited += 20)
+      Sleep(20);
+  }
+}
+
+// Runs the picker on this thread while the script answers it from another.
+INT_PTR RunPicker(CDirPickerDlg& dlg, const Script& script, PickerVisit* visit) {
+  std::thread answerer(Answerer, std::cref(script), visit);
+  INT_PTR nResult = dlg.DoModal();
+  answerer.join();
+  return nResult;
+}
+
+std::string Describe(const std::vector<std::string>& texts) {
+  std::string s;
+  for (const std::string& t : texts)
+    s += "\"" + t + "\" ";
+  return s.empty() ? "(none)" : s;
+}
+
+// Removes a tree that may hold paths longer than MAX_PATH.
+void RemoveTreeW(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  HANDLE hFind = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+  if (hFind != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..")
+        continue;
+      std::wstring path = dir + L"\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTreeW(path);
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+void RemoveTree(const char* pszDir) {
+  RemoveTreeW(L"\\\\?\\" + std::wstring(pszDir, pszDir + strlen(pszDir)));
+}
+
+// A scratch tree C:\pickertest with start\ (the current directory while the
+// picker runs), one\two\ (where the picker opens and moves) and the
+// application with a visible owner window, as SETUP.EXE has its backdrop.
+class DirPickerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_strOriginalDir = CurrentDirectory();
+    RemoveTree(kRoot);
+    for (const char* dir :
+         {kRoot, "C:\\pickertest\\start", "C:\\pickertest\\one", "C:\\pickertest\\one\\two"})
+      ASSERT_TRUE(CreateDirectoryA(dir, NULL)) << dir << " error " << GetLastError();
+    ASSERT_TRUE(SetCurrentDirectoryA(kStart));
+
+    m_hOwner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 100, 50, 600, 500, NULL,
+                               NULL, GetModuleHandleA(NULL), NULL);
+    ASSERT_TRUE(m_hOwner != NULL);
+    m_wndOwner.Attach(m_hOwner);
+    m_app.m_pMainWnd = &m_wndOwner;
+  }
+
+  void TearDown() override {
+    m_app.m_pMainWnd = NULL;
+    m_wndOwner.Detach();
+    DestroyWindow(m_hOwner);
+    SetCurrentDirectoryA(m_strOriginalDir.c_str());
+    RemoveTree(kRoot);
+  }
+
+  static constexpr const char* kRoot = "C:\\pickertest";
+  static constexpr const char* kStart = "C:\\pickertest\\start";
+  static constexpr const char* kOne = "C:\\pickertest\\one\\";
+
+  CWinApp m_app{"PickerTest"};
+  CWnd m_wndOwner;
+  HWND m_hOwner = NULL;
+  std::string m_strOriginalDir;
+};
+
+TEST_F(DirPickerTest, ShowsOnlyDirectoriesAndDrivesCentredOverTheOwner) {
+  CDirPickerDlg dlg(kOne);
+  Script script;
+  script.answer = Answer::kCancel;
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, script, &visit);
+
+  ASSERT_TRUE(visit.bShown) << "no picker window appeared";
+  EXPECT_EQ(IDCANCEL, nResult);
+  // Wine's old-style dialog puts its own default title over the template's
+  // caption when no title is passed; Windows keeps "Select Directory".
+  printf("picker caption: \"%s\"\n", visit.strCaption.c_str());
+  EXPECT_TRUE(visit.strCaption == "Select Directory" || visit.strCaption == "Save As")
+      << visit.strCaption;
+  EXPECT_EQ("dummy-filename", visit.strFileName);
+  EXPECT_TRUE(visit.visibleHidden.empty()) << "first visible: " << visit.visibleHidden[0];
+  EXPECT_TRUE(visit.bDirsVisible);
+  EXPECT_TRUE(visit.bDrivesVisible);
+
+  RECT rcOwner;
+  GetWindowRect(m_hOwner, &rcOwner);
+  int dx = (visit.rcPicker.left + visit.rcPicker.right) - (rcOwner.left + rcOwner.right);
+  int dy = (visit.rcPicker.top + visit.rcPicker.bottom) - (rcOwner.top + rcOwner.bottom);
+  EXPECT_LE(abs(dx), 2) << "picker centre off the owner's by " << dx / 2 << " px";
+  EXPECT_LE(abs(dy), 2) << "picker centre off the owner's by " << dy / 2 << " px";
+}
+
+TEST_F(DirPickerTest, OkGivesTheOpenDirectoryAndPutsTheCurrentDirectoryBack) {
+  CDirPickerDlg dlg(kOne);
+  Script script;
+  script.open = {"two"};
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, script, &visit);
+
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_EQ("", visit.strMissingEntry) << "not in the directory list";
+  EXPECT_EQ(IDOK, nResult);
+  // The dialog itself moved the process into the directory it showed.
+  EXPECT_STRCASEEQ("C:\\pickertest\\one\\two", visit.strCurrentDirWhileOpen.c_str());
+  EXPECT_EQ(kStart, CurrentDirectory());
+  CString strFirst = dlg.GetDirectory();
+  CString strSecond = dlg.GetDirectory();
+  EXPECT_STRCASEEQ("C:\\pickertest\\one\\two\\", strFirst);
+  EXPECT_STREQ(strFirst, strSecond);
+  EXPECT_EQ(Describe({}), Describe(visit.messages));
+}
+
+TEST_F(DirPickerTest, CancelPutsTheCurrentDirectoryBack) {
+  CDirPickerDlg dlg(kOne);
+  Script script;
+  script.open = {"two"};
+  script.answer = Answer::kCancel;
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, script, &visit);
+
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_EQ(IDCANCEL, nResult);
+  EXPECT_STRCASEEQ("C:\\pickertest\\one\\two", visit.strCurrentDirWhileOpen.c_str());
+  EXPECT_EQ(kStart, CurrentDirectory());
+}
+
+TEST_F(DirPickerTest, DriveRootGivesLetterColonBackslash) {
+  CDirPickerDlg dlg("C:\\");
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, Script(), &visit);
+
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_EQ(IDOK, nResult);
+  EXPECT_STRCASEEQ("C:\\", dlg.GetDirectory());
+  EXPECT_EQ(kStart, CurrentDirectory());
+}
+
+// Wine's old-style dialog does not implement the overwrite question: an
+// existing "dummy-filename" is accepted at once (Windows would ask first).
+// Either way the picker never opens or writes the file.
+TEST_F(DirPickerTest, ExistingDummyFileIsLeftAlone) {
+  const char* kDummy = "C:\\pickertest\\one\\dummy-filename";
+  const char kContent[] = "keep me";
+  HANDLE hFile = CreateFileA(kDummy, GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+  DWORD nWritten = 0;
+  WriteFile(hFile, kContent, sizeof(kContent) - 1, &nWritten, NULL);
+  FILETIME ftBefore;
+  GetFileTime(hFile, NULL, NULL, &ftBefore);
+  CloseHandle(hFile);
+
+  CDirPickerDlg dlg(kOne);
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, Script(), &visit);
+
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_EQ(IDOK, nResult);
+  EXPECT_STRCASEEQ(kOne, dlg.GetDirectory());
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(GetFileAttributesExA(kDummy, GetFileExInfoStandard, &data));
+  EXPECT_EQ(sizeof(kContent) - 1, data.nFileSizeLow);
+  EXPECT_EQ(0, CompareFileTime(&ftBefore, &data.ftLastWriteTime)) << "the file was written to";
+}
+
+TEST_F(DirPickerTest, UnreadableCurrentDirectoryFailsWithoutShowingThePicker) {
+  // Longer than MAX_PATH: GetCurrentDirectoryA cannot give it
+  // (ERROR_FILENAME_EXCED_RANGE).
+  std::wstring deep = L"\\\\?\\C:\\pickertest\\start";
+  while (deep.size() < 300) {
+    deep += L"\\abcdefghijklmnopqrstuvwxyz";
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), NULL)) << "error " << GetLastError();
+  }
+  ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str())) << "error " << GetLastError();
+  char szProbe[1024];
+  ASSERT_EQ(0u, GetCurrentDirectoryA(sizeof(szProbe), szProbe)) << "still readable";
+
+  CDirPickerDlg dlg(kOne);
+  Script script;
+  script.bExpectPicker = false;
+  script.nMessageBoxes = 1;
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, script, &visit);
+
+  EXPECT_EQ(IDCANCEL, nResult);
+  EXPECT_EQ(Describe({"Unable to get current directory"}), Describe(visit.messages));
+  EXPECT_FALSE(IsPicker(GetLastActivePopup(m_hOwner))) << "a picker is still open";
+  wchar_t szNow[1024];
+  GetCurrentDirectoryW(1024, szNow);
+  EXPECT_EQ(deep.substr(4), std::wstring(szNow)) << "the current directory moved";
+}
+
+TEST_F(DirPickerTest, CurrentDirectoryGoneWhileOpenDropsThePick) {
+  CDirPickerDlg dlg(kOne);
+  Script script;
+  script.open = {"two"};
+  // The dialog has left start\, so it can go.
+  script.beforeAnswer = [] { RemoveDirectoryA(kStart); };
+  script.nMessageBoxes = 1;
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, script, &visit);
+
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_EQ(IDCANCEL, nResult);
+  EXPECT_EQ(Describe({"Unable to set current directory"}), Describe(visit.messages));
+  // Left where the dialog put it.
+  EXPECT_STRCASEEQ("C:\\pickertest\\one\\two", CurrentDirectory().c_str());
+}
+
+// A path that does not fit the file-name buffer is refused with a message,
+// never handed on cut short.
+class SmallBufferPicker : public CDirPickerDlg {
+ public:
+  explicit SmallBufferPicker(LPCSTR pszInitialDir, DWORD nMaxFile) : CDirPickerDlg(pszInitialDir) {
+    m_ofn.nMaxFile = nMaxFile;
+  }
+  const char* Buffer() const { return m_ofn.lpstrFile; }
+};
+
+TEST_F(DirPickerTest, PathLongerThanTheBufferIsRefused) {
+  // "C:\pickertest\one\dummy-filename" is 32 characters; 20 cuts the name.
+  SmallBufferPicker dlg(kOne, 20);
+  Script script;
+  script.nMessageBoxes = 1;
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, script, &visit);
+
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_EQ(IDCANCEL, nResult);
+  EXPECT_EQ(Describe({"The directory path is too long"}), Describe(visit.messages));
+  EXPECT_LT(strnlen(dlg.Buffer(), 20), 20u) << "the buffer is not terminated";
+  EXPECT_EQ(kStart, CurrentDirectory());
+}
+
+TEST(DirPickerBufferTest, FileNameBufferHoldsMoreThanMaxPath) {
+  CDirPickerDlg dlg(NULL);
+  EXPECT_GE(dlg.m_ofn.nMaxFile, (DWORD)MAX_PATH);
+  EXPECT_EQ(0, dlg.m_ofn.Flags & OFN_EXPLORER);
+  EXPECT_EQ((DWORD)(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_SHOWHELP | OFN_ENABLETEMPLATE |
+                    OFN_ENABLEHOOK),
+            dlg.m_ofn.Flags);
+  EXPECT_TRUE(dlg.m_ofn.lpstrInitialDir == NULL);
+  EXPECT_TRUE(dlg.m_ofn.lpstrTitle == NULL);
+}
+
+}  // namespace
