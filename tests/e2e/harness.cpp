@@ -606,6 +606,23 @@ bool WithinOnePixel(const RECT& a, const RECT& b) {
          std::abs(a.right - b.right) <= 1 && std::abs(a.bottom - b.bottom) <= 1;
 }
 
+// A control sits where its template rectangle says. Two classes size
+// themselves: a drop-down combo box's window is its selection field (the
+// template's height is that of the dropped list), and a list box without
+// LBS_NOINTEGRALHEIGHT shrinks to a whole number of items.
+bool FitsTemplateRect(const ControlInfo& control, const RECT& expected) {
+  const bool sameTopEdges = std::abs(control.rect.left - expected.left) <= 1 &&
+                            std::abs(control.rect.top - expected.top) <= 1 &&
+                            std::abs(control.rect.right - expected.right) <= 1;
+  if (_stricmp(control.className.c_str(), "ComboBox") == 0 && (control.style & 3) != CBS_SIMPLE)
+    return sameTopEdges;
+  if (_stricmp(control.className.c_str(), "ListBox") == 0 &&
+      !(control.style & LBS_NOINTEGRALHEIGHT))
+    return sameTopEdges && control.rect.bottom <= expected.bottom + 1 &&
+           control.rect.bottom > control.rect.top;
+  return WithinOnePixel(control.rect, expected);
+}
+
 std::string RectName(const RECT& rect) {
   std::ostringstream out;
   out << "(" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom << ")";
@@ -971,7 +988,7 @@ Result ControlsMatchTemplate(HWND dialog) {
     const ControlInfo& got = controls[i];
     RECT expected = DialogToPixels(units, want.x, want.y, want.cx, want.cy);
     if (got.id == want.id && _stricmp(got.className.c_str(), want.className.c_str()) == 0 &&
-        WithinOnePixel(got.rect, expected))
+        FitsTemplateRect(got, expected))
       continue;
     failed = true;
     failure << "\n  control " << i << ": id " << got.id << " " << got.className << " at "
@@ -1001,7 +1018,7 @@ Result ControlMatchesTemplate(HWND dialog, int id, int x, int y, int cx, int cy)
   if (!found)
     return found;
   RECT expected = DialogToPixels(units, x, y, cx, cy);
-  if (!WithinOnePixel(control.rect, expected))
+  if (!FitsTemplateRect(control, expected))
     return ::testing::AssertionFailure()
            << "control " << id << " " << Quoted(control.text) << " is at " << RectName(control.rect)
            << ", template " << x << "," << y << "," << cx << "," << cy << " gives "

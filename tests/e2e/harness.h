@@ -259,13 +259,16 @@ Result GetDialogBaseUnits(HWND dialog, DialogBaseUnits* units);
 // A template rectangle in pixels, the way the dialog manager places a control.
 RECT DialogToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
 // Control id sits where the template (x, y, cx, cy in dialog units) puts it,
-// to within one pixel on every edge.
+// to within one pixel on every edge. A drop-down combo box is as high as its
+// selection field and a list box without LBS_NOINTEGRALHEIGHT as high as its
+// whole items fit: for those only the bottom edge is not compared (a list box
+// must not be higher than its template).
 Result ControlMatchesTemplate(HWND dialog, int id, int x, int y, int cx, int cy);
 // The dialog's client area is the template's cx by cy, to within one pixel.
 Result ClientMatchesTemplate(HWND dialog, int cx, int cy);
 // The dialog's controls are its template's, in order: same ids, classes and
-// rectangles (to within a pixel). Texts and styles may change at run time and
-// are not compared.
+// rectangles (as ControlMatchesTemplate). Texts and styles may change at run
+// time and are not compared. Hidden controls count.
 Result ControlsMatchTemplate(HWND dialog);
 
 // ---- Input ----------------------------------------------------------------

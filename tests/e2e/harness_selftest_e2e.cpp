@@ -12,8 +12,8 @@ struct TemplateRect {
   int id, x, y, cx, cy;
 };
 const TemplateRect kProbeControls[] = {
-    {IDC_PROBE_EDIT, 10, 10, 120, 14}, {IDC_PROBE_LIST, 10, 30, 120, 40}, {IDOK, 140, 10, 50, 14},
-    {IDCANCEL, 140, 28, 50, 14},       {0xFFFF, 10, 76, 120, 8},
+    {IDC_PROBE_EDIT, 10, 10, 120, 14}, {IDC_PROBE_LIST, 10, 30, 120, 40},  {IDOK, 140, 10, 50, 14},
+    {IDCANCEL, 140, 28, 50, 14},       {IDC_PROBE_COMBO, 140, 50, 50, 60}, {0xFFFF, 10, 76, 120, 8},
 };
 
 class HarnessProbe : public ::testing::Test {
@@ -55,8 +55,8 @@ TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
   StartProbe();
   std::vector<e2e::ControlInfo> controls = e2e::ListControls(dialog_);
   ASSERT_EQ(controls.size(), std::size(kProbeControls));
-  const char* const classes[] = {"Edit", "ListBox", "Button", "Button", "Static"};
-  const char* const texts[] = {"", "", "OK", "Cancel", "Type, then OK"};
+  const char* const classes[] = {"Edit", "ListBox", "Button", "Button", "ComboBox", "Static"};
+  const char* const texts[] = {"", "", "OK", "Cancel", "", "Type, then OK"};
   for (size_t i = 0; i < controls.size(); ++i) {
     EXPECT_EQ(controls[i].id, kProbeControls[i].id) << "control " << i;
     EXPECT_EQ(controls[i].className, classes[i]) << "control " << i;
@@ -66,6 +66,8 @@ TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
   }
   EXPECT_TRUE(e2e::ClientMatchesTemplate(dialog_, 200, 100));
   EXPECT_EQ(controls[2].style & 0xF, DWORD(BS_DEFPUSHBUTTON)) << std::hex << controls[2].style;
+  // The edit box turns the template's WS_BORDER into a sunken edge.
+  EXPECT_EQ(controls[0].style & WS_BORDER, 0u) << std::hex << controls[0].style;
   EXPECT_EQ(controls[0].exStyle & WS_EX_CLIENTEDGE, DWORD(WS_EX_CLIENTEDGE))
       << std::hex << controls[0].exStyle;
 
@@ -79,7 +81,8 @@ TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
   EXPECT_EQ(found.faceName, "MS Sans Serif");
   EXPECT_EQ(found.pointSize, 8);
   ASSERT_EQ(found.controls.size(), std::size(kProbeControls));
-  EXPECT_EQ(found.controls[4].text, "Type, then OK");
+  EXPECT_EQ(found.controls[5].text, "Type, then OK");
+  EXPECT_EQ(found.controls[0].style & WS_BORDER, DWORD(WS_BORDER));
   EXPECT_EQ(found.controls[1].className, "ListBox");
   // What MapDialogRect gives inside the probe for a 4 x 8 rectangle.
   EXPECT_EQ(units.x, 7);
