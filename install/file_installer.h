@@ -8,7 +8,7 @@
 #include "install/progress_dlg.h"
 
 class CFileInstaller {
-public:
+ public:
   CFileInstaller();
   CFileInstaller(const CFileInstaller&) = delete;
   CFileInstaller& operator=(const CFileInstaller&) = delete;
@@ -19,12 +19,19 @@ public:
   BOOL CreateDestination();
   BOOL CopyFiles();
 
-protected:
+ protected:
+  // Handles every message waiting in the thread's queue; never waits.
   void PumpMessages();
 
   CProgressDlg m_dlgProgress;
   CString m_strDest;
   CStringList m_listFiles;
+
+ private:
+  BOOL MeasureSources(LPCSTR pszSourceDir, int* pnTotal);
+  BOOL CopyOneFile(LPCSTR pszSourceDir, const CString& strName, int nTotal, BYTE* pBuffer,
+                   int* pnDone);
+  BOOL ReportCloseFailure(LPCSTR pszSourceDir, const CString& strName);
 };
 
 #endif

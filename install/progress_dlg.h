@@ -5,8 +5,9 @@
 #include "afx/afxwin.h"
 
 class CProgressDlg : public CDialog {
-public:
+ public:
   explicit CProgressDlg(CWnd* pParent = NULL);
+  ~CProgressDlg() override;
 
   BOOL Create();
   void SetFileNames(LPCSTR pszName, LPCSTR pszDestination);
@@ -15,7 +16,7 @@ public:
 
   BOOL m_bCancelled;  // set by Cancel, never cleared; the copy reads it
 
-protected:
+ protected:
   HWND m_hWndBar;
   double m_dFraction;
   CString m_strCopying;
@@ -25,6 +26,10 @@ protected:
   BOOL OnInitDialog() override;
   void OnCancel() override;
   void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+
+ private:
+  void DrawBar(const DRAWITEMSTRUCT& item);
+  HWND BarWindow() const;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -1,0 +1,247 @@
+// The install job in this process: destination handling and the copy on the
+// real file system, with the real progress dialog, failures included.
+#include <gtest/gtest.h>
+
+#include "install/file_installer.h"
+#include "res/resource.h"
+#include "tests/unit/install_test_support.h"
+
+using install_test::MessageBoxCatcher;
+using install_test::ReadBytes;
+using install_test::ScratchDir;
+using install_test::WriteBytes;
+
+namespace {
+
+// Reaches the job's progress dialog.
+class InstallerProbe : public CFileInstaller {
+ public:
+  CProgressDlg& Dialog() { return m_dlgProgress; }
+  HWND DialogWindow() const { return m_dlgProgress.GetSafeHwnd(); }
+};
+
+// Distinct content for every chunk, so that a misplaced chunk shows.
+std::string Payload(const std::string& name, size_t size) {
+  std::string bytes;
+  for (size_t line = 0; bytes.size() < size; line++)
+    bytes += name + " line " + std::to_string(line) + "\n";
+  bytes.resize(size);
+  return bytes;
+}
+
+std::string DialogText(HWND hDlg, int id) {
+  char sz[1024] = "";
+  GetDlgItemTextA(hDlg, id, sz, sizeof(sz));
+  return sz;
+}
+
+// A file nobody else holds: opening it without sharing succeeds.
+bool IsReleased(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE)
+    return false;
+  CloseHandle(h);
+  return true;
+}
+
+// A source directory made current for the copy, and a destination next to it.
+class CopyFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GetCurrentDirectoryA(MAX_PATH, oldDir_);
+    ASSERT_TRUE(CreateDirectoryA(source_.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA(dest_.c_str(), NULL));
+    ASSERT_TRUE(SetCurrentDirectoryA(source_.c_str()));
+  }
+  void TearDown() override { SetCurrentDirectoryA(oldDir_); }
+
+  void AddSource(InstallerProbe& job, const std::string& name, size_t size) {
+    ASSERT_TRUE(WriteBytes(source_ + "\\" + name, Payload(name, size))) << name;
+    job.AddFile(name.c_str());
+  }
+  std::string Source(const std::string& name) const { return source_ + "\\" + name; }
+  std::string Dest(const std::string& name) const { return dest_ + "\\" + name; }
+
+  ScratchDir scratch_{"orlo-copy"};
+  std::string source_ = scratch_ / "dist";
+  std::string dest_ = scratch_ / "dest";
+  MessageBoxCatcher boxes_;
+
+ private:
+  char oldDir_[MAX_PATH];
+};
+
+TEST(FileInstaller, KeepsTheDestinationNormalized) {
+  CFileInstaller job;
+  EXPECT_EQ("", std::string((LPCSTR)job.GetDestination()));
+  job.SetDestination("C:\\ORLO\\");
+  EXPECT_EQ("C:\\ORLO", std::string((LPCSTR)job.GetDestination()));
+  job.SetDestination("c:/orlo//bin/");
+  EXPECT_EQ("c:\\orlo\\bin", std::string((LPCSTR)job.GetDestination()));
+}
+
+TEST_F(CopyFilesTest, CreateDestinationAcceptsAnExistingDirectory) {
+  InstallerProbe job;
+  job.SetDestination((dest_ + "\\").c_str());
+  EXPECT_TRUE(job.CreateDestination());
+  job.SetDestination((dest_ + "/new//deeper/").c_str());
+  EXPECT_TRUE(job.CreateDestination());
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Dest("new\\deeper").c_str()));
+  EXPECT_EQ(0u, boxes_.Texts().size());
+}
+
+TEST_F(CopyFilesTest, CopiesEveryFileAndEndsTheDialog) {
+  HWND hDlg = NULL;
+  {
+    InstallerProbe job;
+    job.SetDestination((dest_ + "/").c_str());
+    AddSource(job, "ORLO.EXE", 10000);
+    AddSource(job, "EMPTY.TXT", 0);
+    AddSource(job, "EXACT.DLL", 8192);
+    AddSource(job, "TESK.FON", 4097);
+    ASSERT_TRUE(WriteBytes(Dest("ORLO.EXE"), std::string(50000, 'o'))) << "longer old file";
+
+    EXPECT_TRUE(job.CopyFiles());
+    hDlg = job.DialogWindow();
+    ASSERT_NE(nullptr, hDlg);
+    EXPECT_FALSE(IsWindowVisible(hDlg)) << "ended through OK";
+    EXPECT_FALSE(job.Dialog().m_bCancelled);
+    EXPECT_EQ("Copying: TESK.FON", DialogText(hDlg, IDC_COPYING));
+    EXPECT_EQ("To: " + Dest("TESK.FON"), DialogText(hDlg, IDC_TO));
+    for (const char* name : {"ORLO.EXE", "EMPTY.TXT", "EXACT.DLL", "TESK.FON"}) {
+      EXPECT_EQ(ReadBytes(Source(name)), ReadBytes(Dest(name))) << name;
+      EXPECT_TRUE(IsReleased(Source(name))) << name << " source still open";
+      EXPECT_TRUE(IsReleased(Dest(name))) << name << " destination still open";
+    }
+  }
+  EXPECT_FALSE(IsWindow(hDlg)) << "the dialog's window goes with the job";
+  EXPECT_EQ(0u, boxes_.Texts().size());
+}
+
+TEST_F(CopyFilesTest, AnEmptyListSucceeds) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  EXPECT_TRUE(job.CopyFiles());
+  EXPECT_FALSE(IsWindowVisible(job.DialogWindow()));
+}
+
+TEST_F(CopyFilesTest, ANameListedTwiceIsCopiedTwice) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "README.TXT", 5000);
+  job.AddFile("README.TXT");
+  EXPECT_TRUE(job.CopyFiles());
+  EXPECT_EQ(ReadBytes(Source("README.TXT")), ReadBytes(Dest("README.TXT")));
+}
+
+TEST_F(CopyFilesTest, CancelBeforeTheStartTouchesNothing) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "ORLO.EXE", 100);
+  job.Dialog().m_bCancelled = TRUE;
+  EXPECT_FALSE(job.CopyFiles());
+  EXPECT_EQ("<missing>", ReadBytes(Dest("ORLO.EXE")));
+  EXPECT_EQ(0u, boxes_.Texts().size()) << "a cancel shows nothing";
+}
+
+TEST_F(CopyFilesTest, TheSourceDirectoryCannotBeTheDestination) {
+  InstallerProbe job;
+  job.SetDestination((source_ + "\\").c_str());
+  AddSource(job, "ORLO.EXE", 3000);
+  std::string before = ReadBytes(Source("ORLO.EXE"));
+  EXPECT_FALSE(job.CopyFiles());
+  ASSERT_EQ(1u, boxes_.Texts().size());
+  EXPECT_EQ("Destination directory cannot be " + source_, boxes_.Texts()[0]);
+  EXPECT_EQ(before, ReadBytes(Source("ORLO.EXE"))) << "nothing truncated";
+  EXPECT_TRUE(IsWindowVisible(job.DialogWindow())) << "a failure leaves the dialog up";
+}
+
+TEST_F(CopyFilesTest, ADestinationDifferingOnlyInCaseIsNotTheSource) {
+  // Same directory to the file system, another string to the comparison:
+  // the copy goes ahead and opens each file for reading and writing at once,
+  // which fails on the open of the destination.
+  InstallerProbe job;
+  std::string upper = source_;
+  for (char& ch : upper)
+    ch = (char)toupper((unsigned char)ch);
+  ASSERT_NE(upper, source_);
+  job.SetDestination(upper.c_str());
+  AddSource(job, "ORLO.EXE", 3000);
+  EXPECT_FALSE(job.CopyFiles());
+  ASSERT_EQ(1u, boxes_.Texts().size());
+  EXPECT_EQ("Can't open filename: " + upper + "\\ORLO.EXE", boxes_.Texts()[0]);
+}
+
+TEST_F(CopyFilesTest, AMissingSourceStopsBeforeAnyDestinationIsTouched) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "ORLO.EXE", 3000);
+  job.AddFile("MISSING.DLL");
+  ASSERT_TRUE(WriteBytes(Dest("ORLO.EXE"), "old"));
+  EXPECT_FALSE(job.CopyFiles());
+  ASSERT_EQ(1u, boxes_.Texts().size());
+  EXPECT_EQ("Can't open filename: " + source_ + "\\MISSING.DLL", boxes_.Texts()[0]);
+  EXPECT_EQ("old", ReadBytes(Dest("ORLO.EXE")));
+}
+
+TEST_F(CopyFilesTest, AFontInUseIsSkippedButOnlyWhenTheNameEndsInUpperCaseFON) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "TESK.FON", 5000);
+  AddSource(job, "AFTER.DLL", 5000);
+  ASSERT_TRUE(WriteBytes(Dest("TESK.FON"), "old font"));
+  HANDLE hHeld =
+      CreateFileA(Dest("TESK.FON").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+  EXPECT_TRUE(job.CopyFiles());
+  CloseHandle(hHeld);
+  EXPECT_EQ("old font", ReadBytes(Dest("TESK.FON")));
+  EXPECT_EQ(ReadBytes(Source("AFTER.DLL")), ReadBytes(Dest("AFTER.DLL")));
+  EXPECT_TRUE(IsReleased(Source("TESK.FON"))) << "source of the skipped file closed";
+  EXPECT_EQ(0u, boxes_.Texts().size());
+
+  InstallerProbe lower;
+  lower.SetDestination(dest_.c_str());
+  AddSource(lower, "tesk.fon", 5000);
+  hHeld = CreateFileA(Dest("tesk.fon").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+  EXPECT_FALSE(lower.CopyFiles());
+  CloseHandle(hHeld);
+  ASSERT_EQ(1u, boxes_.Texts().size());
+  EXPECT_EQ("Can't open filename: " + Dest("tesk.fon"), boxes_.Texts()[0]);
+}
+
+TEST_F(CopyFilesTest, AReadOnlyFontIsAnOpenFailure) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "TESKW.FON", 5000);
+  AddSource(job, "AFTER.DLL", 5000);
+  ASSERT_TRUE(WriteBytes(Dest("TESKW.FON"), "old"));
+  install_test::ReadOnlyFile readOnly(Dest("TESKW.FON"));
+  ASSERT_TRUE(readOnly.IsReadOnly());
+  EXPECT_FALSE(job.CopyFiles());
+  ASSERT_EQ(1u, boxes_.Texts().size());
+  EXPECT_EQ("Can't open filename: " + Dest("TESKW.FON"), boxes_.Texts()[0]);
+  EXPECT_EQ("old", ReadBytes(Dest("TESKW.FON")));
+  EXPECT_EQ("<missing>", ReadBytes(Dest("AFTER.DLL"))) << "later files untouched";
+  EXPECT_TRUE(IsReleased(Source("TESKW.FON")));
+}
+
+TEST_F(CopyFilesTest, AFullDiskEndsTheCopyWithOneMessage) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "FIRST.DLL", 6000);
+  AddSource(job, "ORLO.HLP", 20000);
+  AddSource(job, "LATER.TXT", 100);
+  install_test::UnixSymlink full("/dev/full", Dest("ORLO.HLP"));
+  ASSERT_TRUE(full.made());
+  EXPECT_FALSE(job.CopyFiles());
+  ASSERT_EQ(1u, boxes_.Texts().size());
+  EXPECT_EQ("Unable to write file: " + Dest("ORLO.HLP"), boxes_.Texts()[0]);
+  EXPECT_EQ(ReadBytes(Source("FIRST.DLL")), ReadBytes(Dest("FIRST.DLL"))) << "kept";
+  EXPECT_EQ("<missing>", ReadBytes(Dest("LATER.TXT")));
+  EXPECT_TRUE(IsReleased(Source("ORLO.HLP")));
+  EXPECT_TRUE(IsWindowVisible(job.DialogWindow()));
+}
+
+}  // namespace

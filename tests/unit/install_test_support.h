@@ -1,0 +1,257 @@
+// Helpers of the installer's unit tests: a scratch directory on the real file
+// system, and a watcher that answers the message boxes the code under test
+// shows, recording their texts.
+#ifndef ORLO_TESTS_UNIT_INSTALL_TEST_SUPPORT_H
+#define ORLO_TESTS_UNIT_INSTALL_TEST_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace install_test {
+
+// A fresh directory %TEMP%\<name>-<pid>, removed with everything in it when
+// the object goes.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::string& name) {
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    path_ = std::string(szTemp) + name + "-" + std::to_string(GetCurrentProcessId());
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), NULL);
+  }
+  ~ScratchDir() { RemoveTree(path_); }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+  static void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (hFind != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..")
+          continue;
+        std::string child = dir + "\\" + name;
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveTree(child);
+        else
+          DeleteFileA(child.c_str());
+      } while (FindNextFileA(hFind, &fd));
+      FindClose(hFind);
+    }
+    RemoveDirectoryA(dir.c_str());
+  }
+
+ private:
+  std::string path_;
+};
+
+inline bool WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+  CloseHandle(h);
+  return ok && written == bytes.size();
+}
+
+// The file's bytes, or "<missing>" when it cannot be read.
+inline std::string ReadBytes(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE)
+    return "<missing>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD n = 0;
+  while (ReadFile(h, buffer, sizeof(buffer), &n, NULL) && n > 0)
+    bytes.append(buffer, n);
+  CloseHandle(h);
+  return bytes;
+}
+
+// The Unix name of a Windows path, from Wine; empty when not under Wine.
+inline std::string UnixPathOf(const std::string& windowsPath) {
+  typedef char*(CDECL * UnixNameFn)(LPCWSTR);
+  UnixNameFn pfnUnixName = (UnixNameFn)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                             "wine_get_unix_file_name");
+  if (!pfnUnixName)
+    return "";
+  wchar_t wszPath[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wszPath, MAX_PATH);
+  char* pszUnix = pfnUnixName(wszPath);
+  if (!pszUnix)
+    return "";
+  std::string unixPath = pszUnix;
+  HeapFree(GetProcessHeap(), 0, pszUnix);
+  return unixPath;
+}
+
+// Starts a Unix program through Wine's start.exe. It runs on its own: the
+// caller waits for its effect. No shell: arguments must not need quoting.
+inline bool StartUnixProgram(const std::string& commandLine) {
+  std::string command = "start.exe /unix " + commandLine;
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+    return false;
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+template <typename Done>
+bool WaitUntil(Done done) {
+  for (int i = 0; i < 500; i++) {
+    if (done())
+      return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+inline bool IsListed(const std::string& path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE hFind = FindFirstFileA(path.c_str(), &fd);
+  if (hFind == INVALID_HANDLE_VALUE)
+    return false;
+  FindClose(hFind);
+  return true;
+}
+
+// windowsPath as a Unix symbolic link to unixTarget (for example /dev/full,
+// a device on which every write fails with "disk full") for as long as the
+// object lives. Wine gives no attributes for a device and does not delete
+// one, so the link is watched through the directory listing and removed
+// with rm.
+class UnixSymlink {
+ public:
+  UnixSymlink(const std::string& unixTarget, const std::string& windowsPath)
+      : path_(windowsPath), unixPath_(UnixPathOf(windowsPath)) {
+    made_ = !unixPath_.empty() && StartUnixProgram("/bin/ln -sf " + unixTarget + " " + unixPath_) &&
+            WaitUntil([&] { return IsListed(path_); });
+  }
+  ~UnixSymlink() {
+    if (!unixPath_.empty() && StartUnixProgram("/bin/rm -f " + unixPath_))
+      WaitUntil([&] { return !IsListed(path_); });
+  }
+  UnixSymlink(const UnixSymlink&) = delete;
+  UnixSymlink& operator=(const UnixSymlink&) = delete;
+
+  bool made() const { return made_; }
+
+ private:
+  std::string path_;
+  std::string unixPath_;
+  bool made_ = false;
+};
+
+inline bool CanOpenForWriting(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                         OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE)
+    return false;
+  CloseHandle(h);
+  return true;
+}
+
+// A file that nobody may write. The read-only attribute alone does not stop
+// a process running as root, which these tests may well be, so the file is
+// also made immutable (chattr +i) for as long as the object lives.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(const std::string& path) : path_(path), unixPath_(UnixPathOf(path)) {
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr +i " + unixPath_))
+      WaitUntil([&] { return !CanOpenForWriting(path_); });
+  }
+  ~ReadOnlyFile() {
+    if (!CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr -i " + unixPath_))
+      WaitUntil([&] {
+        return SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL) && CanOpenForWriting(path_);
+      });
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  bool IsReadOnly() const { return !CanOpenForWriting(path_); }
+
+ private:
+  std::string path_;
+  std::string unixPath_;
+};
+
+// Answers (with OK) every message box shown by the thread that constructed
+// the object, from a thread of its own, and records the texts in order.
+class MessageBoxCatcher {
+ public:
+  MessageBoxCatcher() : threadId_(GetCurrentThreadId()) {
+    InitializeCriticalSection(&lock_);
+    stop_ = CreateEventA(NULL, TRUE, FALSE, NULL);
+    thread_ = CreateThread(NULL, 0, &MessageBoxCatcher::Run, this, 0, NULL);
+  }
+  ~MessageBoxCatcher() {
+    SetEvent(stop_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    CloseHandle(stop_);
+    DeleteCriticalSection(&lock_);
+  }
+  MessageBoxCatcher(const MessageBoxCatcher&) = delete;
+  MessageBoxCatcher& operator=(const MessageBoxCatcher&) = delete;
+
+  std::vector<std::string> Texts() {
+    EnterCriticalSection(&lock_);
+    std::vector<std::string> copy = texts_;
+    LeaveCriticalSection(&lock_);
+    return copy;
+  }
+
+ private:
+  static DWORD WINAPI Run(void* p) {
+    MessageBoxCatcher* self = static_cast<MessageBoxCatcher*>(p);
+    while (WaitForSingleObject(self->stop_, 5) == WAIT_TIMEOUT)
+      EnumThreadWindows(self->threadId_, &MessageBoxCatcher::Check, (LPARAM)self);
+    return 0;
+  }
+
+  // A message box is a dialog with the text static 0xFFFF and no progress bar.
+  static BOOL CALLBACK Check(HWND hWnd, LPARAM lParam) {
+    MessageBoxCatcher* self = reinterpret_cast<MessageBoxCatcher*>(lParam);
+    char szClass[32] = "";
+    GetClassNameA(hWnd, szClass, sizeof(szClass));
+    HWND hText = GetDlgItem(hWnd, 0xFFFF);
+    if (std::string(szClass) != "#32770" || !hText || !IsWindowVisible(hWnd) ||
+        hWnd == self->lastAnswered_)
+      return TRUE;
+    char szText[1024] = "";
+    SendMessageA(hText, WM_GETTEXT, sizeof(szText), (LPARAM)szText);
+    EnterCriticalSection(&self->lock_);
+    self->texts_.push_back(szText);
+    LeaveCriticalSection(&self->lock_);
+    self->lastAnswered_ = hWnd;
+    PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
+  }
+
+  DWORD threadId_;
+  HANDLE stop_;
+  HANDLE thread_;
+  HWND lastAnswered_ = NULL;
+  CRITICAL_SECTION lock_;
+  std::vector<std::string> texts_;
+};
+
+}  // namespace install_test
+
+#endif
