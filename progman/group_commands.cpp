@@ -1,0 +1,67 @@
+#include "progman/group_commands.h"
+
+#include "install/path_util.h"
+
+namespace {
+
+CString FormatWithGroup(const char* pszTemplate, const char* pszGroup) {
+  CString strCommand;
+  strCommand.Format(pszTemplate, pszGroup);
+  return strCommand;
+}
+
+BOOL HoldsArgumentDelimiter(const CString& strText) {
+  for (const char* pch = "()[],"; *pch != '\0'; pch++) {
+    if (strText.Find(*pch) >= 0)
+      return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+CString DeleteGroupCommand(const char* pszGroup) {
+  return FormatWithGroup("[DeleteGroup(%s)]", pszGroup);
+}
+
+CString CreateGroupCommand(const char* pszGroup) {
+  return FormatWithGroup("[CreateGroup(%s)]", pszGroup);
+}
+
+CString ShowGroupCommand(const char* pszGroup) {
+  return FormatWithGroup("[ShowGroup(%s,1)]", pszGroup);
+}
+
+BOOL NeedsQuotes(const CString& strArgument) {
+  return strArgument.Find(' ') > 0 || HoldsArgumentDelimiter(strArgument);
+}
+
+CString Quoted(const CString& strText) { return "\"" + strText + "\""; }
+
+CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* pszIconPath,
+                       const char* pszWorkingDir) {
+  CString strCmdLine(pszCmdLine);
+  CString strIconPath(pszIconPath);
+  CString strWorkingDir(pszWorkingDir);
+  NormalizePath(strCmdLine);
+  NormalizePath(strIconPath);
+  NormalizePath(strWorkingDir);
+  if (NeedsQuotes(strWorkingDir))
+    strWorkingDir = Quoted(strWorkingDir);
+
+  CString strCommand;
+  strCommand.Format("[AddItem(%s, %s, %s,, -1, -1, %s)]", static_cast<const char*>(strCmdLine),
+                    pszName, static_cast<const char*>(strIconPath),
+                    static_cast<const char*>(strWorkingDir));
+  return strCommand;
+}
+
+CString ProductIconPath(const CString& strDest) {
+  CString strPath;
+  strPath.Format("%s\\ORLO.EXE", static_cast<const char*>(strDest));
+  // The test looks at the destination as typed; what the file name adds
+  // never needs quotes.
+  if (NeedsQuotes(strDest))
+    strPath = Quoted(strPath);
+  return strPath;
+}

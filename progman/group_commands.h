@@ -1,0 +1,32 @@
+// The execute strings of the Program Manager commands that the program-group
+// step sends. Building them needs no DDE, so they can be checked on their own.
+#ifndef ORLO_PROGMAN_GROUP_COMMANDS_H
+#define ORLO_PROGMAN_GROUP_COMMANDS_H
+
+#include "afx/afxstr.h"
+
+CString DeleteGroupCommand(const char* pszGroup);
+CString CreateGroupCommand(const char* pszGroup);
+CString ShowGroupCommand(const char* pszGroup);
+
+// The AddItem command. The command line, the icon path and the working
+// directory are normalized (NormalizePath) first; the working directory is
+// then quoted where Program Manager would otherwise split it. The item name is
+// sent as given.
+CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* pszIconPath,
+                       const char* pszWorkingDir);
+
+// Program Manager reads an unquoted argument up to the first ( ) [ ] or
+// comma, and trims blanks around it; such an argument has to be quoted. A
+// blank that opens the string does not call for quotes (the convention of the
+// commands this program has always sent).
+BOOL NeedsQuotes(const CString& strArgument);
+
+// "\"" + text + "\"".
+CString Quoted(const CString& strText);
+
+// The icon path of the product's own item for a destination as the user
+// typed it: destination + "\ORLO.EXE", quoted when the destination needs it.
+CString ProductIconPath(const CString& strDest);
+
+#endif
