@@ -1,0 +1,109 @@
+// The execute strings of the program-group step, built without any DDE.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "progman/group_commands.h"
+
+namespace {
+
+std::string Str(const CString& s) { return std::string(static_cast<const char*>(s)); }
+
+// The first item's command as the program-group step builds it.
+std::string ProductItem(const char* pszDest) {
+  CString strDest(pszDest);
+  return Str(AddItemCommand("ORLO", "ORLO", ProductIconPath(strDest), strDest));
+}
+
+std::string ReadmeItem(const char* pszDest) {
+  return Str(AddItemCommand("NOTEPAD README.TXT", "README", "NOTEPAD.EXE", pszDest));
+}
+
+std::string HelpItem(const char* pszDest) {
+  return Str(AddItemCommand("WINHELP ORLO.HLP", "ORLO Help", "WINHELP.EXE", pszDest));
+}
+
+TEST(GroupCommands, GroupCommandsCarryTheNameAsGiven) {
+  EXPECT_EQ("[DeleteGroup(ORLO)]", Str(DeleteGroupCommand("ORLO")));
+  EXPECT_EQ("[CreateGroup(ORLO)]", Str(CreateGroupCommand("ORLO")));
+  EXPECT_EQ("[ShowGroup(ORLO,1)]", Str(ShowGroupCommand("ORLO")));
+  EXPECT_EQ(19, CreateGroupCommand("ORLO").GetLength());
+}
+
+TEST(GroupCommands, DefaultDestinationGivesThePlainItems) {
+  EXPECT_EQ("[AddItem(ORLO, ORLO, C:\\ORLO\\ORLO.EXE,, -1, -1, C:\\ORLO)]",
+            ProductItem("C:\\ORLO\\"));
+  EXPECT_EQ("[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, C:\\ORLO)]",
+            ReadmeItem("C:\\ORLO\\"));
+  EXPECT_EQ("[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, C:\\ORLO)]",
+            HelpItem("C:\\ORLO\\"));
+}
+
+TEST(GroupCommands, BlankInTheDestinationQuotesIconPathAndWorkingDirectory) {
+  // Typed with forward slashes, a doubled separator and a trailing one, the
+  // same directory gives the same commands.
+  for (const char* pszDest : {"D:\\My Apps\\ORLO", "D:/My Apps//ORLO/"}) {
+    SCOPED_TRACE(pszDest);
+    EXPECT_EQ(
+        "[AddItem(ORLO, ORLO, \"D:\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, \"D:\\My Apps\\ORLO\")]",
+        ProductItem(pszDest));
+    EXPECT_EQ("[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]",
+              ReadmeItem(pszDest));
+    EXPECT_EQ("[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]",
+              HelpItem(pszDest));
+  }
+}
+
+TEST(GroupCommands, DriveRootLosesItsTrailingSeparator) {
+  EXPECT_EQ("[AddItem(ORLO, ORLO, C:\\ORLO.EXE,, -1, -1, C:)]", ProductItem("C:\\"));
+  EXPECT_EQ("[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, C:)]", ReadmeItem("C:\\"));
+}
+
+TEST(GroupCommands, LeadingBlankIsNotQuoted) {
+  EXPECT_EQ("[AddItem(ORLO, ORLO,  C:\\ORLO\\ORLO.EXE,, -1, -1,  C:\\ORLO)]",
+            ProductItem(" C:\\ORLO"));
+  EXPECT_EQ("[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1,  C:\\ORLO)]",
+            HelpItem(" C:\\ORLO"));
+}
+
+TEST(GroupCommands, DelimitersInTheDestinationAreQuoted) {
+  // Unquoted, Program Manager would end the argument at any of these.
+  EXPECT_EQ(
+      "[AddItem(ORLO, ORLO, \"C:\\Apps(old)\\ORLO\\ORLO.EXE\",, -1, -1, \"C:\\Apps(old)\\ORLO\")]",
+      ProductItem("C:\\Apps(old)\\ORLO"));
+  EXPECT_EQ("[AddItem(ORLO, ORLO, \"C:\\A,B\\ORLO\\ORLO.EXE\",, -1, -1, \"C:\\A,B\\ORLO\")]",
+            ProductItem("C:\\A,B\\ORLO"));
+  EXPECT_EQ("[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"C:\\[x]\")]",
+            ReadmeItem("C:\\[x]\\"));
+  // A leading blank does not hide a delimiter later on.
+  EXPECT_EQ("[AddItem(ORLO, ORLO, \" C:\\A(1)\\ORLO.EXE\",, -1, -1, \" C:\\A(1)\")]",
+            ProductItem(" C:\\A(1)"));
+}
+
+TEST(GroupCommands, QuoteRule) {
+  struct Case {
+    const char* pszText;
+    BOOL bQuoted;
+  } cases[] = {
+      {"C:\\ORLO", FALSE}, {"D:\\My Apps", TRUE}, {" C:\\ORLO", FALSE}, {" C:\\My Apps", FALSE},
+      {"C:\\A(1)", TRUE},  {"C:\\A)", TRUE},      {"C:\\[A]", TRUE},    {"C:\\A]", TRUE},
+      {"C:\\A,B", TRUE},   {"", FALSE},           {"C:\\A;B", FALSE},   {"C:\\A-B_C.D", FALSE},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.bQuoted, NeedsQuotes(c.pszText)) << "\"" << c.pszText << "\"";
+}
+
+TEST(GroupCommands, CallerStringsAreLeftAlone) {
+  CString strDest("D:/My Apps//ORLO/");
+  CString strIcon = ProductIconPath(strDest);
+  EXPECT_EQ("\"D:/My Apps//ORLO/\\ORLO.EXE\"", Str(strIcon)) << "normalized only when sent";
+  AddItemCommand("ORLO", "ORLO", strIcon, strDest);
+  EXPECT_EQ("D:/My Apps//ORLO/", Str(strDest));
+}
+
+TEST(GroupCommands, ItemNameIsSentAsGiven) {
+  // Only paths are normalized: a slash in the name stays.
+  EXPECT_EQ("[AddItem(A, x/y, B,, -1, -1, C:\\D)]", Str(AddItemCommand("A", "x/y", "B", "C:/D/")));
+}
+
+}  // namespace

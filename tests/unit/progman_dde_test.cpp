@@ -1,0 +1,180 @@
+// The DDEML wrappers and the link, in this process, against the recording
+// stand-in for Program Manager where a server is needed.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "progman/dde.h"
+#include "progman/progman_link.h"
+#include "tests/fixtures/progman_standin.h"
+
+// The program-group step works on this object; the application defines it.
+CProgmanLink theProgmanLink;
+
+namespace {
+
+using progman_test::MillisecondsSince;
+using progman_test::ProgmanStandIn;
+
+// A valid instance accepts a new string handle; an ended one does not.
+bool InstanceIsAlive(DWORD dwInstance) {
+  HSZ hsz = DdeCreateStringHandleA(dwInstance, "probe", CP_WINANSI);
+  if (hsz == NULL)
+    return false;
+  DdeFreeStringHandle(dwInstance, hsz);
+  return true;
+}
+
+TEST(DdeCallback, AnswersNothing) {
+  const UINT types[] = {XTYP_REGISTER,      XTYP_UNREGISTER, XTYP_DISCONNECT,
+                        XTYP_XACT_COMPLETE, XTYP_ADVDATA,    XTYP_ERROR};
+  for (UINT uType : types) {
+    HDDEDATA hResult =
+        DdeCallback(uType, CF_TEXT, reinterpret_cast<HCONV>(1), reinterpret_cast<HSZ>(2),
+                    reinterpret_cast<HSZ>(3), reinterpret_cast<HDDEDATA>(4), 5, 6);
+    EXPECT_EQ(nullptr, hResult) << "transaction type 0x" << std::hex << uType;
+  }
+}
+
+TEST(DdeContext, SizeThenZeros) {
+  EXPECT_EQ(36u, kProgmanConvContext.cb);
+  const unsigned char* pb = reinterpret_cast<const unsigned char*>(&kProgmanConvContext);
+  for (size_t i = sizeof(kProgmanConvContext.cb); i < sizeof(CONVCONTEXT); i++)
+    EXPECT_EQ(0, pb[i]) << "byte " << i;
+}
+
+TEST(DdeInstance, LivesAsLongAsTheObject) {
+  DWORD dwInstance = 0;
+  {
+    CDdeInstance instance;
+    dwInstance = instance.GetId();
+    ASSERT_NE(0u, dwInstance);
+    EXPECT_TRUE(InstanceIsAlive(dwInstance));
+  }
+  EXPECT_FALSE(InstanceIsAlive(dwInstance)) << "instance " << dwInstance << " not ended";
+}
+
+TEST(DdeStringHandle, FreedWithTheObject) {
+  CDdeInstance instance;
+  HSZ hsz = NULL;
+  {
+    CDdeStringHandle handle(instance, "PROGMAN");
+    hsz = handle.GetHandle();
+    ASSERT_NE(nullptr, hsz);
+    char szText[32] = "";
+    DdeQueryStringA(instance.GetId(), hsz, szText, sizeof szText, CP_WINANSI);
+    EXPECT_STREQ("PROGMAN", szText);
+  }
+  // Taking another reference works only on a handle that still exists.
+  EXPECT_FALSE(DdeKeepStringHandle(instance.GetId(), hsz)) << "string handle left behind";
+}
+
+TEST(DdeDataHandle, CarriesTheTextWithItsNul) {
+  CDdeInstance instance;
+  CDdeDataHandle data(instance, "[CreateGroup(ORLO)]");
+  ASSERT_NE(nullptr, data.GetHandle());
+  DWORD cb = DdeGetData(data.GetHandle(), NULL, 0, 0);
+  EXPECT_EQ(20u, cb);
+  char bytes[32];
+  memset(bytes, 'x', sizeof bytes);
+  EXPECT_EQ(20u, DdeGetData(data.GetHandle(), reinterpret_cast<LPBYTE>(bytes), sizeof bytes, 0));
+  EXPECT_EQ(0, memcmp(bytes, "[CreateGroup(ORLO)]", 20)) << std::string(bytes, 20);
+  // Never handed to a transaction here, so this test frees it.
+  DdeFreeDataHandle(data.GetHandle());
+}
+
+TEST(DdeConversation, DisconnectWithoutConnectionDoesNothing) {
+  CDdeInstance instance;
+  CDdeConversation conversation(instance);
+  EXPECT_EQ(nullptr, conversation.GetHandle());
+  conversation.Disconnect();
+  conversation.Disconnect();
+  EXPECT_EQ(nullptr, conversation.GetHandle());
+}
+
+TEST(DdeConversation, ServiceNobodyOffersIsNoConnection) {
+  CDdeInstance instance;
+  CDdeConversation conversation(instance);
+  DWORD start = GetTickCount();
+  EXPECT_FALSE(conversation.Connect("ORLO-NOBODY", "ORLO-NOBODY", &kProgmanConvContext));
+  EXPECT_EQ(nullptr, conversation.GetHandle());
+  EXPECT_LT(MillisecondsSince(start), 5000u);
+  CDdeDataHandle data(instance, "[ShowGroup(ORLO,1)]");
+  DWORD dwStatus = 0;
+  EXPECT_EQ(nullptr, conversation.Execute(data, &dwStatus)) << "execute without a conversation";
+}
+
+class LinkWithStandIn : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(standIn.Start()); }
+  ProgmanStandIn standIn;
+};
+
+TEST_F(LinkWithStandIn, ConnectsToProgmanWithTheFixedContext) {
+  CProgmanLink link;
+  ASSERT_TRUE(link.Connect()) << standIn.Dump();
+  EXPECT_EQ(1, standIn.Count("CONNECT service=PROGMAN topic=PROGMAN")) << standIn.Dump();
+
+  CONVINFO info = {};
+  info.cb = sizeof info;
+  ASSERT_NE(0u, DdeQueryConvInfo(link.GetConversation().GetHandle(), QID_SYNC, &info));
+  EXPECT_EQ(36u, info.ConvCtxt.cb);
+  EXPECT_EQ(0u, info.ConvCtxt.wFlags);
+  EXPECT_EQ(0u, info.ConvCtxt.wCountryID);
+  EXPECT_EQ(0, info.ConvCtxt.iCodePage);
+  EXPECT_EQ(0u, info.ConvCtxt.dwLangID);
+  EXPECT_EQ(0u, info.ConvCtxt.dwSecurity);
+  link.Disconnect();
+}
+
+TEST_F(LinkWithStandIn, DisconnectTwiceEndsTheConversationOnce) {
+  CProgmanLink link;
+  ASSERT_TRUE(link.Connect());
+  link.Disconnect();
+  EXPECT_EQ(nullptr, link.GetConversation().GetHandle());
+  link.Disconnect();
+  EXPECT_EQ(nullptr, link.GetConversation().GetHandle());
+  ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1));
+  progman_test::SleepPumping(300);
+  EXPECT_EQ(1, standIn.Count("DISCONNECT")) << standIn.Dump();
+}
+
+TEST_F(LinkWithStandIn, ExecuteSendsOneCommandWithItsNul) {
+  CDdeInstance instance;
+  CDdeConversation conversation(instance);
+  ASSERT_TRUE(conversation.Connect("PROGMAN", "PROGMAN", &kProgmanConvContext));
+  CDdeDataHandle data(instance, "[CreateGroup(ORLO)]");
+  DWORD dwStatus = 0;
+  HDDEDATA hResult = conversation.Execute(data, &dwStatus);
+  EXPECT_NE(nullptr, hResult) << "status 0x" << std::hex << dwStatus;
+  conversation.Disconnect();
+  ASSERT_TRUE(standIn.WaitForCount("ANSWER", 1)) << standIn.Dump();
+  EXPECT_EQ(1, standIn.Count("EXECUTE 1 bytes=20 [CreateGroup(ORLO)]")) << standIn.Dump();
+}
+
+TEST_F(LinkWithStandIn, OnlyTheInstanceEndsAConversationLeftOpen) {
+  DWORD dwInstance = 0;
+  {
+    CDdeInstance instance;
+    dwInstance = instance.GetId();
+    {
+      CDdeConversation conversation(instance);
+      ASSERT_TRUE(conversation.Connect("PROGMAN", "PROGMAN", &kProgmanConvContext));
+    }
+    progman_test::SleepPumping(500);
+    EXPECT_EQ(0, standIn.Count("DISCONNECT")) << "the conversation's destructor ended it:\n"
+                                              << standIn.Dump();
+  }
+  EXPECT_TRUE(standIn.WaitForCount("DISCONNECT", 1))
+      << "instance " << dwInstance << " ended without ending its conversation:\n"
+      << standIn.Dump();
+}
+
+TEST(ProgmanLinkObject, InstanceReadyBeforeAnyTestRuns) {
+  // Constructed during static initialisation, before main.
+  EXPECT_NE(0u, theProgmanLink.GetInstance().GetId());
+  EXPECT_TRUE(InstanceIsAlive(theProgmanLink.GetInstance().GetId()));
+  EXPECT_EQ(nullptr, theProgmanLink.GetConversation().GetHandle());
+}
+
+}  // namespace

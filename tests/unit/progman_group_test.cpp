@@ -1,0 +1,225 @@
+// The program-group step against the recording stand-in for Program
+// Manager: the execute strings in order, every failure row, the time-out,
+// and the lifetime of the link's DDEML instance around the application
+// object.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "progman/progman_link.h"
+#include "tests/fixtures/progman_standin.h"
+
+namespace {
+
+// Whether a DDEML instance identifier names a live instance of this thread.
+bool InstanceIsAlive(DWORD dwInstance) {
+  HSZ hsz = DdeCreateStringHandleA(dwInstance, "probe", CP_WINANSI);
+  if (hsz == NULL)
+    return false;
+  DdeFreeStringHandle(dwInstance, hsz);
+  return true;
+}
+
+void FailAtExit(const char* pszWhat) {
+  fprintf(stderr, "static lifetime: %s\n", pszWhat);
+  fflush(stderr);
+  _exit(3);
+}
+
+// Constructed before the link and destroyed after it: checks at exit that
+// the link ended its instance. gtest has finished by then, so a failure ends
+// the process with exit code 3.
+struct ExitWatch {
+  DWORD dwInstanceSeen = 0;
+  ~ExitWatch() {
+    if (dwInstanceSeen == 0)
+      FailAtExit("the application object never saw the link's instance");
+    if (InstanceIsAlive(dwInstanceSeen))
+      FailAtExit("the link's DDEML instance outlived the link");
+    fprintf(stderr, "static lifetime: instance %lu ended after the application object\n",
+            static_cast<unsigned long>(dwInstanceSeen));
+  }
+} g_exitWatch;
+
+}  // namespace
+
+// The same two definitions, in the same order, as next to the application
+// object: the link first, then the application.
+CProgmanLink theProgmanLink;
+
+namespace {
+
+// Stands for the application object: what it can see of the link when it is
+// constructed and when it is destroyed.
+struct ApplicationObject {
+  DWORD dwInstanceAtConstruction;
+  bool bAliveAtConstruction;
+  ApplicationObject()
+      : dwInstanceAtConstruction(theProgmanLink.GetInstance().GetId()),
+        bAliveAtConstruction(InstanceIsAlive(dwInstanceAtConstruction)) {
+    g_exitWatch.dwInstanceSeen = dwInstanceAtConstruction;
+  }
+  ~ApplicationObject() {
+    if (!InstanceIsAlive(theProgmanLink.GetInstance().GetId()))
+      FailAtExit("the link's DDEML instance ended before the application object");
+  }
+} theApplication;
+
+using progman_test::MillisecondsSince;
+using progman_test::ProgmanStandIn;
+using Commands = std::vector<std::string>;
+
+const Commands kDefaultSix = {
+    "[DeleteGroup(ORLO)]",
+    "[CreateGroup(ORLO)]",
+    "[ShowGroup(ORLO,1)]",
+    "[AddItem(ORLO, ORLO, C:\\ORLO\\ORLO.EXE,, -1, -1, C:\\ORLO)]",
+    "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, C:\\ORLO)]",
+    "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, C:\\ORLO)]",
+};
+
+Commands FirstOf(const Commands& commands, size_t n) {
+  return Commands(commands.begin(), commands.begin() + n);
+}
+
+std::string Join(const Commands& commands) {
+  std::string text;
+  for (const std::string& command : commands)
+    text += "  " + command + "\n";
+  return text;
+}
+
+TEST(ApplicationLifetime, LinkInstanceExistsBeforeTheApplicationObject) {
+  EXPECT_NE(0u, theApplication.dwInstanceAtConstruction);
+  EXPECT_TRUE(theApplication.bAliveAtConstruction);
+  EXPECT_EQ(theProgmanLink.GetInstance().GetId(), theApplication.dwInstanceAtConstruction);
+}
+
+struct DestinationCase {
+  const char* pszDest;
+  Commands items;  // the three AddItem commands
+};
+
+class GroupDestinations : public ::testing::TestWithParam<DestinationCase> {};
+
+TEST_P(GroupDestinations, SixCommandsInOrder) {
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start());
+  BOOL bOk = InstallProgramGroup(GetParam().pszDest);
+  EXPECT_TRUE(bOk);
+  Commands expected = FirstOf(kDefaultSix, 3);
+  expected.insert(expected.end(), GetParam().items.begin(), GetParam().items.end());
+  ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
+  EXPECT_EQ(expected, standIn.Executes()) << "expected:\n"
+                                          << Join(expected) << "log:\n"
+                                          << standIn.Dump();
+  EXPECT_EQ(1, standIn.Count("CONNECT ")) << standIn.Dump();
+}
+
+const DestinationCase kDestinations[] = {
+    {"C:\\ORLO\\", Commands(kDefaultSix.begin() + 3, kDefaultSix.end())},
+    {"D:\\My Apps\\ORLO",
+     {"[AddItem(ORLO, ORLO, \"D:\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, \"D:\\My Apps\\ORLO\")]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]"}},
+    {"D:/My Apps//ORLO/",
+     {"[AddItem(ORLO, ORLO, \"D:\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, \"D:\\My Apps\\ORLO\")]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]"}},
+    {"C:\\",
+     {"[AddItem(ORLO, ORLO, C:\\ORLO.EXE,, -1, -1, C:)]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, C:)]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, C:)]"}},
+    {" C:\\ORLO",
+     {"[AddItem(ORLO, ORLO,  C:\\ORLO\\ORLO.EXE,, -1, -1,  C:\\ORLO)]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1,  C:\\ORLO)]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1,  C:\\ORLO)]"}},
+    {"C:\\Apps(old)\\ORLO",
+     {"[AddItem(ORLO, ORLO, \"C:\\Apps(old)\\ORLO\\ORLO.EXE\",, -1, -1, \"C:\\Apps(old)\\ORLO\")]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"C:\\Apps(old)\\ORLO\")]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"C:\\Apps(old)\\ORLO\")]"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(AsTyped, GroupDestinations, ::testing::ValuesIn(kDestinations));
+
+struct FailureCase {
+  const char* pszName;
+  const char* pszStandInOptions;
+  size_t nSent;  // how many of the six commands reach Program Manager
+  BOOL bResult;
+};
+
+class GroupFailures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(GroupFailures, SendsWhatTheRowSaysAndAlwaysDisconnects) {
+  const FailureCase& c = GetParam();
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start(c.pszStandInOptions));
+  EXPECT_EQ(c.bResult, InstallProgramGroup("C:\\ORLO\\"));
+  ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
+  EXPECT_EQ(FirstOf(kDefaultSix, c.nSent), standIn.Executes()) << standIn.Dump();
+  EXPECT_EQ(1, standIn.Count("CONNECT ")) << standIn.Dump();
+  EXPECT_EQ(nullptr, theProgmanLink.GetConversation().GetHandle());
+}
+
+const FailureCase kFailures[] = {
+    {"Nothing", "", 6, TRUE},
+    {"DeleteRefused", "--refuse [DeleteGroup", 6, TRUE},
+    {"CreateRefused", "--refuse [CreateGroup", 2, FALSE},
+    {"ShowRefused", "--refuse [ShowGroup", 3, FALSE},
+    {"ProductItemRefused", "--refuse [AddItem(ORLO", 4, FALSE},
+    {"ReadmeItemRefused", "--refuse [AddItem(NOTEPAD", 6, TRUE},
+    {"HelpItemRefused", "--refuse [AddItem(WINHELP", 6, TRUE},
+    {"BothLaterItemsRefused", "--refuse 5 --refuse 6", 6, TRUE},
+    {"EverythingRefused", "--refuse [", 2, FALSE},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, GroupFailures, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) {
+                           return std::string(info.param.pszName);
+                         });
+
+// A command that is never answered counts as failed once the 10-second
+// time-out has passed; the step then ends with FALSE.
+TEST(GroupTimeout, UnansweredCreateEndsTheStepAfterTheTimeout) {
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start("--block [CreateGroup"));
+  DWORD start = GetTickCount();
+  BOOL bOk = InstallProgramGroup("C:\\ORLO\\");
+  DWORD elapsed = MillisecondsSince(start);
+  EXPECT_FALSE(bOk);
+  EXPECT_GE(elapsed, 9500u);
+  EXPECT_LT(elapsed, 14000u);
+  EXPECT_EQ(FirstOf(kDefaultSix, 2), standIn.Executes()) << standIn.Dump();
+  EXPECT_EQ(nullptr, theProgmanLink.GetConversation().GetHandle());
+}
+
+TEST(GroupTimeout, UnansweredProductItemEndsTheStepAfterTheTimeout) {
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start("--block [AddItem(ORLO"));
+  DWORD start = GetTickCount();
+  BOOL bOk = InstallProgramGroup("C:\\ORLO\\");
+  DWORD elapsed = MillisecondsSince(start);
+  EXPECT_FALSE(bOk);
+  EXPECT_GE(elapsed, 9500u);
+  EXPECT_LT(elapsed, 14000u);
+  EXPECT_EQ(FirstOf(kDefaultSix, 4), standIn.Executes()) << standIn.Dump();
+}
+
+TEST(GroupRepeat, SecondRunConnectsAgain) {
+  // The link is left ready for another conversation: nothing of the first
+  // run is kept.
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start());
+  EXPECT_TRUE(InstallProgramGroup("C:\\ORLO\\"));
+  EXPECT_TRUE(InstallProgramGroup("C:\\ORLO\\"));
+  ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 2)) << standIn.Dump();
+  EXPECT_EQ(2, standIn.Count("CONNECT ")) << standIn.Dump();
+  EXPECT_EQ(12u, standIn.Executes().size()) << standIn.Dump();
+}
+
+}  // namespace
