@@ -1208,7 +1208,30 @@ bool IsVisibleAndEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEn
 
 // ---- Pixels ---------------------------------------------------------------
 
+namespace {
+
+// The visible top-level window in front of root that covers a screen point.
+HWND CoveringWindow(HWND root, POINT point) {
+  for (HWND window = GetTopWindow(nullptr); window && window != root;
+       window = GetWindow(window, GW_HWNDNEXT)) {
+    RECT rect = {};
+    if (IsWindowVisible(window) && GetWindowRect(window, &rect) && PtInRect(&rect, point))
+      return window;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour) {
+  POINT point = {x, y};
+  ClientToScreen(hwnd, &point);
+  // Wine answers black for a covered pixel of another window: say so instead.
+  if (HWND cover = CoveringWindow(GetAncestor(hwnd, GA_ROOT), point))
+    return ::testing::AssertionFailure()
+           << "pixel (" << x << "," << y << ") of " << HandleName(hwnd) << " "
+           << Quoted(WindowText(hwnd)) << " is covered by window " << HandleName(cover) << " "
+           << ClassName(cover) << " " << Quoted(WindowText(cover));
   ScopedWindowDC dc(hwnd);
   if (!dc.get())
     return ::testing::AssertionFailure() << "no DC for window " << HandleName(hwnd);
@@ -1217,6 +1240,15 @@ Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour) {
     return ::testing::AssertionFailure()
            << "pixel (" << x << "," << y << ") of " << HandleName(hwnd)
            << " cannot be read (outside the window?)";
+  *colour = pixel;
+  return ::testing::AssertionSuccess();
+}
+
+Result ReadScreenPixel(int x, int y, COLORREF* colour) {
+  ScopedWindowDC screen(nullptr);
+  COLORREF pixel = screen.get() ? GetPixel(screen.get(), x, y) : CLR_INVALID;
+  if (pixel == CLR_INVALID)
+    return ::testing::AssertionFailure() << "screen pixel (" << x << "," << y << ") cannot be read";
   *colour = pixel;
   return ::testing::AssertionSuccess();
 }

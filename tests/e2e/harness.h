@@ -52,6 +52,11 @@
 //   IsMessageBox also wants the icon static and nothing but statics and buttons.
 // - Terminating a process removes its windows at once; the Process destructor
 //   does this for a test that fails half-way.
+// - GetPixel on GetDC(hwnd) of another process's window gives the window's
+//   pixel where it is not covered, and #000000 where another window covers
+//   it; the screen DC gives what is in front. ReadPixel refuses covered
+//   points; ReadScreenPixel and SaveScreenshot read the screen.
+// - SetWindowPos works on another process's windows.
 // - A dialog without DS_CENTER sits at its template's x, y on the screen, e.g.
 //   (0, 0); its client area starts at (3, 22) with Wine's own frame.
 // - Timings (2 cores, warm prefix, unmanaged windows): program start to its
@@ -318,8 +323,11 @@ bool IsVisibleAndEnabled(HWND hwnd);
 
 // ---- Pixels ---------------------------------------------------------------
 
-// The colour of client pixel (x, y) of hwnd, as seen on the screen.
+// The colour of client pixel (x, y) of hwnd. Fails when another top-level
+// window covers that point (Wine would answer black there).
 Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour);
+// The colour of screen pixel (x, y): whatever window is in front there.
+Result ReadScreenPixel(int x, int y, COLORREF* colour);
 // "#rrggbb", for messages.
 std::string ColourName(COLORREF colour);
 // Saves the window's rectangle on the screen (hwnd nullptr: the whole screen)

@@ -160,6 +160,20 @@ TEST_F(HarnessProbe, ReadsPixelsAndSavesScreenshots) {
       Sleep(e2e::kPollIntervalMs);
   }
   EXPECT_EQ(e2e::ColourName(pixel), e2e::ColourName(background));
+  POINT onScreen = {3, 3};
+  ClientToScreen(dialog_, &onScreen);
+  ASSERT_TRUE(e2e::ReadScreenPixel(onScreen.x, onScreen.y, &pixel));
+  EXPECT_EQ(e2e::ColourName(pixel), e2e::ColourName(background));
+
+  // A message box moved over that point hides it.
+  ASSERT_TRUE(e2e::ClickControl(dialog_, IDOK));
+  e2e::MessageBoxInfo box;
+  ASSERT_TRUE(e2e::WaitForMessageBox(probe_.pid(), &box, e2e::kDefaultTimeoutMs, {dialog_}));
+  ASSERT_TRUE(SetWindowPos(box.hwnd, nullptr, onScreen.x - 1, onScreen.y - 1, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  e2e::Result covered = e2e::ReadPixel(dialog_, 3, 3, &pixel);
+  EXPECT_FALSE(covered);
+  std::printf("covered pixel: %s\n", covered.message());
 
   std::string dir;
   ASSERT_TRUE(e2e::MakeScratchDir("selftest-screens", &dir));
