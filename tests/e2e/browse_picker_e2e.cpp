@@ -1,0 +1,290 @@
+// "Browse..." in the Install Directory dialog of the real SETUP.EXE: the
+// directory picker as a person uses it, what it hands back to the edit box,
+// and a whole install to a picked destination.
+#include <windows.h>
+
+#include <winternl.h>
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+
+namespace {
+
+using namespace e2e;
+
+// Control ids of the Install Directory dialog and of the old-style file
+// dialog that the picker is made of.
+const int kDestDir = 1001;
+const int kBrowse = 1002;
+const int kLstDirs = 1121;
+const int kCmbDrives = 1137;
+const int kStcPath = 1088;
+const int kEdtFileName = 1152;
+const int kPshHelp = 1038;
+const int kStcDrives = 1091;
+struct NamedId {
+  int id;
+  const char* name;
+};
+const NamedId kHiddenControls[] = {
+    {1089, "stc2 file type label"}, {1090, "stc3 file name label"}, {1152, "edt1 file name"},
+    {1120, "lst1 file list"},       {1136, "cmb1 file types"},      {1040, "chx1 read only"},
+};
+
+// Wine's old-style save dialog writes its own default title over the
+// template's caption "Select Directory" when the program passes no title
+// (measured: Wine 8.0 shows "Save As"); Windows keeps the template's.
+const char kWinePickerCaption[] = "Save As";
+
+bool IsPicker(const WindowInfo& window) {
+  return window.visible && window.className == "#32770" && Control(window.hwnd, kLstDirs);
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+std::string Join(const std::vector<std::string>& items) {
+  std::string s;
+  for (const std::string& item : items)
+    s += " " + item;
+  return s;
+}
+
+// Opens a directory of the picker's list the way a double click does.
+Result OpenDirectory(HWND picker, const std::string& name) {
+  HWND list = Control(picker, kLstDirs);
+  std::vector<std::string> items = ListBoxItems(list);
+  int index = -1;
+  for (size_t i = 0; i < items.size(); i++) {
+    if (SameText(items[i], "[" + name + "]"))
+      index = static_cast<int>(i);
+  }
+  if (index < 0)
+    return ::testing::AssertionFailure() << "no [" << name << "] in the list:" << Join(items);
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(list, LB_SETCURSEL, index, 0, SMTO_BLOCK, kDefaultTimeoutMs, &result) ||
+      !SendMessageTimeoutW(picker, WM_COMMAND, MAKEWPARAM(kLstDirs, LBN_DBLCLK), (LPARAM)list,
+                           SMTO_BLOCK, kDefaultTimeoutMs, &result))
+    return ::testing::AssertionFailure() << "the picker did not answer";
+  return ::testing::AssertionSuccess();
+}
+
+// The current directory of another process, read from its process
+// parameters (CurrentDirectory.DosPath follows four ULONGs, the console
+// handle and flags and the three standard handles), without the trailing
+// backslash that the system keeps there except at a drive root.
+Result ReadCurrentDirectory(HANDLE process, std::string* dir) {
+  typedef NTSTATUS(WINAPI * QueryFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  QueryFn query = reinterpret_cast<QueryFn>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess"));
+  PROCESS_BASIC_INFORMATION info = {};
+  if (!query || query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0)
+    return ::testing::AssertionFailure() << "NtQueryInformationProcess failed";
+  PVOID params = nullptr;
+  UNICODE_STRING path = {};
+  const size_t kCurrentDirOffset = 16 + 5 * sizeof(PVOID);
+  SIZE_T n = 0;
+  if (!ReadProcessMemory(process, (BYTE*)info.PebBaseAddress + offsetof(PEB, ProcessParameters),
+                         &params, sizeof params, &n) ||
+      !ReadProcessMemory(process, (BYTE*)params + kCurrentDirOffset, &path, sizeof path, &n))
+    return ::testing::AssertionFailure() << "cannot read the process parameters";
+  std::wstring text(path.Length / sizeof(WCHAR), L'\0');
+  if (!ReadProcessMemory(process, path.Buffer, &text[0], path.Length, &n))
+    return ::testing::AssertionFailure() << "cannot read the current directory";
+  if (text.size() > 3 && text.back() == L'\\')
+    text.pop_back();
+  char ansi[2048] = "";
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+  *dir = ansi;
+  return ::testing::AssertionSuccess();
+}
+
+// SETUP.EXE started from a scratch copy of the distribution directory, with
+// C:\ORLO\ (the default destination) present holding "picked" and "Other",
+// and the Install Directory dialog open.
+class BrowseRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(RemoveTree("C:\\ORLO"));
+    for (const char* dir : {"C:\\ORLO\\picked", "C:\\ORLO\\Other"})
+      ASSERT_TRUE(CreateDirectories(dir));
+    ASSERT_TRUE(MakeScratchDir("browse-dist", &dist_));
+    ASSERT_TRUE(CopyDistTo(dist_));
+    ASSERT_TRUE(setup_.Start(JoinPath(dist_, "SETUP.EXE"), dist_));
+    HWND welcome = nullptr;
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome));
+    ASSERT_TRUE(ClickControl(welcome, IDOK));
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir_));
+    edit_ = Control(installDir_, kDestDir);
+    ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), edit_));
+  }
+
+  void TearDown() override {
+    setup_.Kill();
+    RemoveTree("C:\\ORLO");
+  }
+
+  // Presses "Browse..." and waits for the picker.
+  void OpenPicker() {
+    ASSERT_TRUE(ClickControl(installDir_, kBrowse));
+    ASSERT_TRUE(WaitForWindowMatching(setup_.pid(), IsPicker, "directory picker", &picker_));
+  }
+
+  // Presses OK or Cancel in the picker and waits until it is gone.
+  void ClosePicker(int id) {
+    ASSERT_TRUE(ClickControl(picker_, id));
+    ASSERT_TRUE(WaitForWindowGone(picker_));
+  }
+
+  // The directory the picker shows; Wine writes it in lower case.
+  std::string ShownDirectory() { return WindowText(Control(picker_, kStcPath)); }
+
+  void ExpectFocusInEdit() { EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), edit_)); }
+
+  Process setup_;
+  std::string dist_;
+  HWND installDir_ = nullptr;
+  HWND edit_ = nullptr;
+  HWND picker_ = nullptr;
+};
+
+TEST_F(BrowseRun, PickerShowsDirectoriesAndDrivesCentredOverTheBackdrop) {
+  OpenPicker();
+  EXPECT_EQ(kWinePickerCaption, WindowText(picker_));
+  for (int id : {kLstDirs, kCmbDrives, kStcPath, kStcDrives, IDOK, IDCANCEL, kPshHelp}) {
+    HWND control = Control(picker_, id);
+    EXPECT_TRUE(control && IsWindowVisible(control)) << "control " << id << " is not shown";
+  }
+  for (const NamedId& hidden : kHiddenControls)
+    EXPECT_FALSE(IsWindowVisible(Control(picker_, hidden.id))) << hidden.name << " is shown";
+  EXPECT_EQ("dummy-filename", WindowText(Control(picker_, kEdtFileName)));
+  EXPECT_EQ("c:\\orlo", ShownDirectory()) << "opens at the preset";
+
+  HWND backdrop = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop));
+  EXPECT_EQ(backdrop, GetWindow(picker_, GW_OWNER)) << "the backdrop owns the picker";
+  RECT outer, inner;
+  GetWindowRect(backdrop, &outer);
+  GetWindowRect(picker_, &inner);
+  int dx = (inner.left + inner.right) - (outer.left + outer.right);
+  int dy = (inner.top + inner.bottom) - (outer.top + outer.bottom);
+  EXPECT_LE(abs(dx), 2) << "centre " << dx / 2 << " px right of the backdrop's";
+  EXPECT_LE(abs(dy), 2) << "centre " << dy / 2 << " px below the backdrop's";
+  ClosePicker(IDCANCEL);
+}
+
+TEST_F(BrowseRun, CancelKeepsTheTypedText) {
+  ASSERT_TRUE(ReplaceText(edit_, "D:\\typed\\only"));
+  OpenPicker();
+  ASSERT_TRUE(OpenDirectory(picker_, "picked"));
+  ClosePicker(IDCANCEL);
+  EXPECT_EQ("D:\\typed\\only", WindowText(edit_));
+  ExpectFocusInEdit();
+}
+
+TEST_F(BrowseRun, PickedDirectoryReplacesTheTypedText) {
+  ASSERT_TRUE(ReplaceText(edit_, "C:\\ORLO\\Other"));
+  OpenPicker();
+  // The typed text does not reach the picker: it opens at the preset.
+  EXPECT_EQ("c:\\orlo", ShownDirectory());
+  ASSERT_TRUE(OpenDirectory(picker_, "picked"));
+  EXPECT_EQ("c:\\orlo\\picked", ShownDirectory());
+  ClosePicker(IDOK);
+  EXPECT_TRUE(WaitForWindowText(edit_, "C:\\ORLO\\picked\\"));
+  ExpectFocusInEdit();
+
+  // The next Browse starts from the pick, not from text typed since.
+  ASSERT_TRUE(ReplaceText(edit_, "C:\\ORLO\\Other"));
+  OpenPicker();
+  EXPECT_EQ("c:\\orlo\\picked", ShownDirectory());
+  ClosePicker(IDCANCEL);
+  EXPECT_EQ("C:\\ORLO\\Other", WindowText(edit_));
+}
+
+TEST_F(BrowseRun, DriveRootGivesLetterColonBackslash) {
+  OpenPicker();
+  ASSERT_TRUE(OpenDirectory(picker_, ".."));
+  EXPECT_EQ("c:\\", ShownDirectory());
+  ClosePicker(IDOK);
+  EXPECT_TRUE(WaitForWindowText(edit_, "C:\\"));
+  ExpectFocusInEdit();
+}
+
+// Wine's old-style dialog does not ask before "replacing" an existing file
+// (OFN_OVERWRITEPROMPT is not implemented there; Windows asks first): it
+// accepts at once. The picker only takes the directory; the file is never
+// opened for writing.
+TEST_F(BrowseRun, ExistingDummyFileIsNeverWritten) {
+  const std::string dummy = "C:\\ORLO\\picked\\dummy-filename";
+  const std::vector<unsigned char> content = {'k', 'e', 'e', 'p'};
+  ASSERT_TRUE(WriteWholeFile(dummy, content));
+  WIN32_FILE_ATTRIBUTE_DATA before = {}, after = {};
+  ASSERT_TRUE(GetFileAttributesExA(dummy.c_str(), GetFileExInfoStandard, &before));
+
+  OpenPicker();
+  ASSERT_TRUE(OpenDirectory(picker_, "picked"));
+  ClosePicker(IDOK);
+  EXPECT_TRUE(WaitForWindowText(edit_, "C:\\ORLO\\picked\\"));
+  MessageBoxInfo box;
+  EXPECT_FALSE(WaitForMessageBox(setup_.pid(), &box, 300)) << "asked: " << box.text;
+
+  std::vector<unsigned char> now;
+  ASSERT_TRUE(ReadWholeFile(dummy, &now));
+  EXPECT_EQ(content, now);
+  ASSERT_TRUE(GetFileAttributesExA(dummy.c_str(), GetFileExInfoStandard, &after));
+  EXPECT_EQ(0, CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime))
+      << "the file was written";
+}
+
+// The dialog moves the process's current directory as the user browses and
+// leaves it there; the picker puts it back, after OK and after Cancel.
+TEST_F(BrowseRun, CurrentDirectoryIsPutBack) {
+  std::string dir;
+  ASSERT_TRUE(ReadCurrentDirectory(setup_.handle(), &dir));
+  EXPECT_TRUE(SameText(dist_, dir)) << dir;
+
+  // Cancel first: after OK the next picker would open in "Other".
+  for (int answer : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(answer == IDOK ? "OK" : "Cancel");
+    OpenPicker();
+    ASSERT_TRUE(OpenDirectory(picker_, "Other"));
+    ASSERT_TRUE(ReadCurrentDirectory(setup_.handle(), &dir));
+    EXPECT_TRUE(SameText("C:\\ORLO\\Other", dir)) << "while open: " << dir;
+    ClosePicker(answer);
+    ExpectFocusInEdit();
+    ASSERT_TRUE(ReadCurrentDirectory(setup_.handle(), &dir));
+    EXPECT_TRUE(SameText(dist_, dir)) << "after: " << dir;
+  }
+}
+
+// A person picks the destination instead of typing it, and installs there.
+TEST_F(BrowseRun, FullInstallToAPickedDirectory) {
+  ASSERT_TRUE(ReplaceText(edit_, "D:\\not\\this\\one"));
+  OpenPicker();
+  ASSERT_TRUE(OpenDirectory(picker_, "picked"));
+  ClosePicker(IDOK);
+  ASSERT_TRUE(WaitForWindowText(edit_, "C:\\ORLO\\picked\\"));
+  ASSERT_TRUE(ClickControl(installDir_, IDOK));
+
+  HWND appGroup = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000));
+  ASSERT_TRUE(ClickControl(appGroup, IDCANCEL));
+  HWND success = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success));
+  ASSERT_TRUE(ClickControl(success, IDOK));
+  DWORD exitCode = 1234;
+  ASSERT_TRUE(setup_.WaitForExit(&exitCode));
+
+  for (const char* name : {"ORLO.EXE", "README.TXT", "ORLO.HLP", "MFC30.DLL", "MFCN30.DLL",
+                           "MSVCRT20.DLL", "TESK.FON", "TESKW.FON", "TESKDT.FON", "TESKDB.FON"})
+    EXPECT_TRUE(FilesEqual(JoinPath(dist_, name), JoinPath("C:\\ORLO\\picked", name)));
+  EXPECT_FALSE(FileExists("C:\\ORLO\\picked\\dummy-filename"));
+  EXPECT_FALSE(DirectoryExists("D:\\not")) << "the typed text was not used";
+}
+
+}  // namespace
