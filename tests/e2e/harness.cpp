@@ -1043,21 +1043,34 @@ Result ClientMatchesTemplate(HWND dialog, int cx, int cy) {
 
 // ---- Input ----------------------------------------------------------------
 
-Result Click(HWND button) {
-  if (!IsWindow(button))
-    return ::testing::AssertionFailure() << "no button " << HandleName(button) << " to click";
-  std::string name = Quoted(WindowText(button));
-  if (!IsVisibleAndEnabled(button))
-    return ::testing::AssertionFailure()
-           << "button " << name << " is " << (IsWindowVisible(button) ? "disabled" : "hidden");
-  HWND root = GetAncestor(button, GA_ROOT);
+namespace {
+
+// What keeps a person from clicking window: gone, hidden, disabled, or on a
+// window disabled by a modal one in front. Empty when it can be clicked.
+std::string WhyNotClickable(HWND window) {
+  if (!IsWindow(window))
+    return "there is no window " + HandleName(window);
+  std::string name = ClassName(window) + " " + Quoted(WindowText(window));
+  if (!IsWindowVisible(window))
+    return name + " is hidden";
+  if (!IsWindowEnabled(window))
+    return name + " is disabled";
+  HWND root = GetAncestor(window, GA_ROOT);
   if (root && !IsWindowEnabled(root))
-    return ::testing::AssertionFailure()
-           << "button " << name << " is on disabled window " << Quoted(WindowText(root))
-           << " (a modal window is in front of it?)";
+    return name + " is on disabled window " + Quoted(WindowText(root)) +
+           " (a modal window is in front of it?)";
+  return std::string();
+}
+
+}  // namespace
+
+Result Click(HWND button) {
+  std::string why = WhyNotClickable(button);
+  if (!why.empty())
+    return ::testing::AssertionFailure() << "cannot click: " << why;
   if (!PostMessageW(button, BM_CLICK, 0, 0))
     return ::testing::AssertionFailure()
-           << "cannot post a click to " << name << ": " << LastErrorText();
+           << "cannot post a click to " << Quoted(WindowText(button)) << ": " << LastErrorText();
   return ::testing::AssertionSuccess();
 }
 
@@ -1136,6 +1149,33 @@ Result PressKey(DWORD threadId, UINT vk) {
   return ::testing::AssertionSuccess();
 }
 
+Result ClickListItem(HWND listBox, int index, bool doubleClick) {
+  std::string why = WhyNotClickable(listBox);
+  if (!why.empty())
+    return ::testing::AssertionFailure() << "cannot click: " << why;
+  RECT item = {};
+  LRESULT found = LB_ERR;
+  if (!SendBounded(listBox, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item), &found) ||
+      found == LB_ERR)
+    return ::testing::AssertionFailure()
+           << "list " << HandleName(listBox) << " has no item " << index;
+  RECT client = {};
+  GetClientRect(listBox, &client);
+  const POINT middle = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  if (!PtInRect(&client, middle))
+    return ::testing::AssertionFailure()
+           << "item " << index << " of list " << HandleName(listBox) << " is scrolled out of sight";
+  const LPARAM at = MAKELPARAM(middle.x, middle.y);
+  bool posted = PostMessageW(listBox, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+                PostMessageW(listBox, WM_LBUTTONUP, 0, at);
+  if (doubleClick)
+    posted = posted && PostMessageW(listBox, WM_LBUTTONDBLCLK, MK_LBUTTON, at) &&
+             PostMessageW(listBox, WM_LBUTTONUP, 0, at);
+  if (!posted)
+    return ::testing::AssertionFailure() << "cannot post a click: " << LastErrorText();
+  return ::testing::AssertionSuccess();
+}
+
 Result PressEnter(DWORD threadId) { return PressKey(threadId, VK_RETURN); }
 
 Result PressEscape(DWORD threadId) { return PressKey(threadId, VK_ESCAPE); }
@@ -1184,6 +1224,25 @@ std::vector<std::string> ListBoxItems(HWND listBox) {
       break;
     std::wstring item(static_cast<size_t>(length) + 1, L'\0');
     if (!SendBounded(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]), &length) ||
+        length < 0)
+      break;
+    item.resize(static_cast<size_t>(length));
+    items.push_back(WideToAnsi(item));
+  }
+  return items;
+}
+
+std::vector<std::string> ComboBoxItems(HWND comboBox) {
+  std::vector<std::string> items;
+  LRESULT count = 0;
+  if (!SendBounded(comboBox, CB_GETCOUNT, 0, 0, &count) || count < 0)
+    return items;
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = 0;
+    if (!SendBounded(comboBox, CB_GETLBTEXTLEN, i, 0, &length) || length < 0)
+      break;
+    std::wstring item(static_cast<size_t>(length) + 1, L'\0');
+    if (!SendBounded(comboBox, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]), &length) ||
         length < 0)
       break;
     item.resize(static_cast<size_t>(length));

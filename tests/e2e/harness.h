@@ -32,6 +32,9 @@
 //   VK_ESCAPE into IDCANCEL, in a message box too (Esc closes an MB_OK box);
 //   VK_TAB moves the focus to the next tab stop. Posted keys do not change
 //   GetKeyState in the target: no Shift+Tab, no Alt+letter.
+// - Mouse button messages posted to a list box at an item's middle
+//   (LB_GETITEMRECT works across processes) select it, move the focus there
+//   and notify LBN_DBLCLK for a double click, as for a person.
 // - Typed characters are WM_CHAR posted straight to the edit box; the edit
 //   takes them without having the focus.
 // - WM_GETFONT sent to another process's dialog or control answers 0 (the
@@ -283,6 +286,11 @@ Result ControlsMatchTemplate(HWND dialog);
 Result Click(HWND button);
 // Clicks the button with id in dialog.
 Result ClickControl(HWND dialog, int id);
+// Clicks item index of a list box with the mouse (button messages posted at
+// the item's middle; the list selects it and notifies as for a person);
+// doubleClick adds the second click (LBN_DBLCLK with LBS_NOTIFY). The item
+// must be in sight.
+Result ClickListItem(HWND listBox, int index, bool doubleClick = false);
 // Types text into an edit box at its caret (posted WM_CHAR per character).
 Result TypeText(HWND edit, const std::string& text);
 // Selects all of the edit box's text and types text over it; waits until the
@@ -311,6 +319,8 @@ std::string WindowText(HWND hwnd);
 Result WaitForWindowText(HWND hwnd, const std::string& text, DWORD timeoutMs = kDefaultTimeoutMs);
 // The strings of a list box, in order.
 std::vector<std::string> ListBoxItems(HWND listBox);
+// The strings of a combo box's list, in order.
+std::vector<std::string> ComboBoxItems(HWND comboBox);
 // The index of the selected item of a single-selection list box, -1 if none.
 int ListBoxSelection(HWND listBox);
 // GWL_STYLE and GWL_EXSTYLE.

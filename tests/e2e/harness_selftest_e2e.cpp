@@ -90,6 +90,8 @@ TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
 
   EXPECT_EQ(e2e::ListBoxItems(list_), (std::vector<std::string>{"alpha", "beta", "gamma"}));
   EXPECT_EQ(e2e::ListBoxSelection(list_), -1);
+  EXPECT_EQ(e2e::ComboBoxItems(e2e::Control(dialog_, IDC_PROBE_COMBO)),
+            (std::vector<std::string>{"alpha", "beta", "gamma"}));
 
   ASSERT_TRUE(e2e::SendClose(dialog_));
   ExpectCancelExit();
@@ -144,6 +146,28 @@ TEST_F(HarnessProbe, KeysGoToTheFocusWindow) {
   ASSERT_TRUE(e2e::SetText(edit_, "set directly"));
   EXPECT_EQ(e2e::WindowText(edit_), "set directly");
   ASSERT_TRUE(e2e::ClickControl(dialog_, IDCANCEL));
+  ExpectCancelExit();
+}
+
+TEST_F(HarnessProbe, ClicksAndDoubleClicksListItems) {
+  StartProbe();
+  ASSERT_TRUE(e2e::ClickListItem(list_, 2));
+  for (int i = 0; i < 100 && e2e::ListBoxSelection(list_) != 2; ++i)
+    Sleep(e2e::kPollIntervalMs);
+  EXPECT_EQ(e2e::ListBoxSelection(list_), 2);
+  EXPECT_TRUE(e2e::WaitForFocus(thread(), list_)) << "a click gives the list the focus";
+
+  ASSERT_TRUE(e2e::ClickListItem(list_, 1, true));
+  e2e::MessageBoxInfo box;
+  ASSERT_TRUE(e2e::WaitForMessageBox(probe_.pid(), &box, e2e::kDefaultTimeoutMs, {dialog_}));
+  EXPECT_EQ(box.text, "beta");
+  EXPECT_FALSE(e2e::ClickListItem(list_, 0)) << "the list is behind a modal box";
+  ASSERT_TRUE(e2e::Click(e2e::Control(box.hwnd, IDOK)));
+  ASSERT_TRUE(e2e::WaitForWindowGone(box.hwnd));
+  e2e::Result noItem = e2e::ClickListItem(list_, 7);
+  EXPECT_FALSE(noItem);
+  std::printf("click on item 7: %s\n", noItem.message());
+  ASSERT_TRUE(e2e::SendClose(dialog_));
   ExpectCancelExit();
 }
 
