@@ -12,10 +12,11 @@
 
 class CFileDialog : public CDialog {
  public:
-  // Room for the full path the dialog returns. Larger than MAX_PATH on
-  // purpose: the old-style dialog joins the current directory (up to
-  // MAX_PATH characters), a backslash and the file name, and a path that does
-  // not fit would come back cut.
+  // Room for the full path the dialog returns: 1024 characters with the
+  // terminator. Larger than MAX_PATH on purpose: the old-style dialog returns
+  // the current directory, a backslash and the file name, which can pass
+  // MAX_PATH. A path that does not fit is refused by Windows
+  // (FNERR_BUFFERTOOSMALL) and cut short by Wine; callers check.
   enum { kFileNameBufferSize = 1024 };
 
   // As MFC's: bOpenFileDialog picks GetOpenFileName or GetSaveFileName; a

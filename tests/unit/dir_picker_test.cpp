@@ -50,26 +50,27 @@ bool IsMessageBox(HWND hWnd) {
          !GetDlgItem(hWnd, kLstDirs);
 }
 
+struct WindowSearch {
+  const std::function<bool(HWND)>* match;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnWindow(HWND hWnd, LPARAM lParam) {
+  WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hWnd, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(hWnd) && (*search->match)(hWnd)) {
+    search->found = hWnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // Waits for a visible top-level window of this process that match accepts.
 HWND WaitForOwnWindow(const std::function<bool(HWND)>& match) {
-  struct Search {
-    const std::function<bool(HWND)>* match;
-    HWND found;
-  };
   for (DWORD waited = 0; waited < kTimeoutMs; waited += 20) {
-    Search search = {&match, NULL};
-    EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-          Search* s = reinterpret_cast<Search*>(lParam);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(hWnd, &pid);
-          if (pid == GetCurrentProcessId() && IsWindowVisible(hWnd) && (*s->match)(hWnd)) {
-            s->found = hWnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {&match, NULL};
+    EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
     if (search.found)
       return search.found;
     Sleep(20);
@@ -386,8 +387,10 @@ class SmallBufferPicker : public CDirPickerDlg {
 };
 
 TEST_F(DirPickerTest, PathLongerThanTheBufferIsRefused) {
-  // "C:\pickertest\one\dummy-filename" is 32 characters; 20 cuts the name.
-  SmallBufferPicker dlg(kOne, 20);
+  // "C:\pickertest\one\dummy-filename" is 32 characters. Cut to 11, the
+  // text would read "C:\pickerte" and the directory before the last
+  // backslash would be "C:\": a wrong pick that looks right.
+  SmallBufferPicker dlg(kOne, 12);
   Script script;
   script.nMessageBoxes = 1;
   PickerVisit visit;
@@ -396,7 +399,9 @@ TEST_F(DirPickerTest, PathLongerThanTheBufferIsRefused) {
   ASSERT_TRUE(visit.bShown);
   EXPECT_EQ(IDCANCEL, nResult);
   EXPECT_EQ(Describe({"The directory path is too long"}), Describe(visit.messages));
-  EXPECT_LT(strnlen(dlg.Buffer(), 20), 20u) << "the buffer is not terminated";
+  EXPECT_LT(strnlen(dlg.Buffer(), 12), 12u) << "the buffer is not terminated";
+  // Windows answers FNERR_BUFFERTOOSMALL (0x3003); Wine accepts and cuts.
+  printf("platform error 0x%lx, buffer \"%s\"\n", dlg.GetCommDlgError(), dlg.Buffer());
   EXPECT_EQ(kStart, CurrentDirectory());
 }
 
