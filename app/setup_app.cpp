@@ -38,18 +38,22 @@ CString DefaultDestination() {
 }
 
 // Makes the directory that holds this program the current directory: the
-// copy reads the product's files from there. A path that does not fit the
-// buffer is left alone rather than cut.
-void EnterDistributionDirectory() {
+// copy reads the product's files from there. A path that cannot be had, or
+// has no directory part, leaves the current directory as it is. A path that
+// does not fit the buffer is a failure: cut short, it would name another
+// directory, and the copy would read whatever files it found there.
+BOOL EnterDistributionDirectory() {
   char szModule[kPathBufferSize];
   DWORD n = GetModuleFileNameA(NULL, szModule, kPathBufferSize);
-  if (n == 0 || n >= kPathBufferSize)
-    return;
+  if (n >= kPathBufferSize)
+    return FALSE;
+  if (n == 0)
+    return TRUE;
   CString strPath(szModule);
   int nSlash = strPath.ReverseFind('\\');
-  if (nSlash < 0)
-    return;
-  SetCurrentDirectoryA(strPath.Left(nSlash));
+  if (nSlash >= 0)
+    SetCurrentDirectoryA(strPath.Left(nSlash));
+  return TRUE;
 }
 
 void UnloadProductFonts(const CFileInstaller& installer) {
@@ -110,7 +114,11 @@ BOOL CSetupApp::InitInstance() {
     return EndSequence(this, dlgBackdrop);
   }
 
-  EnterDistributionDirectory();
+  if (!EnterDistributionDirectory()) {
+    ShowMessage("Unable to get the directory of the setup program");
+    ShowMessage("Failed to install ORLO");
+    return EndSequence(this, dlgBackdrop);
+  }
   UnloadProductFonts(installer);
 
   if (!installer.CopyFiles()) {

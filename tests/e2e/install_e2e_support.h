@@ -1,0 +1,269 @@
+// What the installer's end-to-end tests share: a run of the real SETUP.EXE
+// from a scratch copy of the distribution directory into a destination of
+// its own, driven to the copy and past it, with the files checked after.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+#include "tests/unit/install_test_support.h"
+
+namespace install_e2e {
+
+using namespace e2e;
+
+const int kDestDirEdit = 1001;
+const int kProgressBar = 1003;
+const int kCopyingText = 1006;
+const int kToText = 1007;
+
+// The product's files in the order they are copied.
+const char* const kProductFiles[] = {
+    "ORLO.EXE",     "README.TXT", "ORLO.HLP",  "MFC30.DLL",  "MFCN30.DLL",
+    "MSVCRT20.DLL", "TESK.FON",   "TESKW.FON", "TESKDT.FON", "TESKDB.FON",
+};
+
+// Every destination of these tests lies below this directory.
+const char kDestRoot[] = "C:\\orlo-e2e-install";
+
+// size bytes in which every 4096-byte chunk differs from the others.
+inline std::vector<unsigned char> ChunkedPayload(const std::string& name, size_t size) {
+  std::vector<unsigned char> bytes(size);
+  std::string line;
+  for (size_t i = 0, n = 0; i < size; n++) {
+    line = name + " chunk line " + std::to_string(n) + "\n";
+    for (size_t k = 0; k < line.size() && i < size; k++)
+      bytes[i++] = (unsigned char)line[k];
+  }
+  return bytes;
+}
+
+inline std::vector<unsigned char> Bytes(const std::string& text) {
+  return std::vector<unsigned char>(text.begin(), text.end());
+}
+
+// Size of a file that another process may hold open, or -1.
+inline long long FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    return -1;
+  return ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+// part is exactly the first bytes of whole.
+inline Result IsPrefixOf(const std::string& part, const std::string& whole) {
+  std::vector<unsigned char> a, b;
+  Result read = ReadWholeFile(part, &a);
+  if (!read)
+    return read;
+  read = ReadWholeFile(whole, &b);
+  if (!read)
+    return read;
+  if (a.size() > b.size())
+    return ::testing::AssertionFailure() << part << " has " << a.size() << " bytes, more than "
+                                         << whole << " (" << b.size() << ")";
+  for (size_t i = 0; i < a.size(); i++)
+    if (a[i] != b[i])
+      return ::testing::AssertionFailure() << part << " differs from " << whole << " at byte " << i;
+  return ::testing::AssertionSuccess()
+         << part << " is the first " << a.size() << " of " << b.size() << " bytes";
+}
+
+inline bool IsProgressDialog(const WindowInfo& window) {
+  return window.className == "#32770" && window.caption == "Installing..." &&
+         Control(window.hwnd, kProgressBar);
+}
+
+// One run of SETUP.EXE. The test names the scratch copy of the distribution
+// directory and the destination below kDestRoot; both are removed at the
+// end, and the program is ended if it still runs.
+class InstallRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(DistDir().empty()) << "ORLO_DIST_DIR is not set";
+    ASSERT_TRUE(RemoveTree(kDestRoot));
+    ASSERT_TRUE(CreateDirectories(kDestRoot));
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    ASSERT_TRUE(MakeScratchDir(std::string("install-") + info->name(), &dist_));
+    ASSERT_TRUE(CopyDistTo(dist_));
+  }
+  void TearDown() override {
+    setup_.Kill();
+    RemoveTree(kDestRoot);
+    RemoveTree(dist_);
+  }
+
+  std::string Dist(const std::string& name) const { return JoinPath(dist_, name); }
+  static std::string Under(const std::string& relative) { return JoinPath(kDestRoot, relative); }
+
+  // Starts SETUP.EXE from the scratch copy, continues on Welcome, types
+  // destination into Install Directory and presses OK.
+  void StartAndEnter(const std::string& destination) {
+    ASSERT_TRUE(setup_.Start(Dist("SETUP.EXE"), dist_));
+    HWND welcome = nullptr;
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome)) << DescribeWindows(setup_.pid());
+    ASSERT_TRUE(ClickControl(welcome, IDOK));
+    HWND installDir = nullptr;
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir));
+    HWND edit = Control(installDir, kDestDirEdit);
+    if (destination.empty()) {
+      ASSERT_TRUE(SetText(edit, ""));
+    } else {
+      ASSERT_TRUE(ReplaceText(edit, destination));
+    }
+    ASSERT_TRUE(ClickControl(installDir, IDOK));
+  }
+
+  // Waits for the progress dialog (shown or ended).
+  void WaitForProgressDialog() {
+    ASSERT_TRUE(
+        WaitForWindowMatching(setup_.pid(), IsProgressDialog, "progress dialog", &progress_))
+        << DescribeWindows(setup_.pid());
+  }
+
+  // Waits until the progress dialog names the file.
+  void WaitForCopying(const std::string& name) {
+    ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
+    ASSERT_TRUE(WaitForWindowText(Control(progress_, kCopyingText), "Copying: " + name));
+  }
+
+  // The next message box says text; OK closes it.
+  void ExpectMessage(const std::string& text) {
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(setup_.pid(), &box, kDefaultTimeoutMs, answered_))
+        << DescribeWindows(setup_.pid());
+    EXPECT_EQ(text, box.text);
+    answered_.push_back(box.hwnd);
+    ASSERT_TRUE(ClickControl(box.hwnd, IDOK));
+  }
+
+  // The program ends by itself after the last message: no further dialog.
+  void ExpectEnd() {
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(setup_.WaitForExit(&exitCode)) << DescribeWindows(setup_.pid());
+    EXPECT_EQ(0u, exitCode);
+  }
+
+  // The failed copy's end: "Failed to install ORLO", then nothing more.
+  void ExpectFailedInstall() {
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage("Failed to install ORLO"));
+    ExpectEnd();
+  }
+
+  // After a successful copy: Skip on the group question, OK on Success.
+  void SkipGroupAndFinish() {
+    HWND appGroup = nullptr;
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup))
+        << DescribeWindows(setup_.pid());
+    ASSERT_TRUE(ClickControl(appGroup, IDCANCEL));
+    HWND success = nullptr;
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
+    ASSERT_TRUE(ClickControl(success, IDOK));
+    ExpectEnd();
+  }
+
+  // Every listed file at destination has the bytes of the scratch copy's.
+  void ExpectInstalled(const std::string& destination, const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+      EXPECT_TRUE(FilesEqual(Dist(name), JoinPath(destination, name))) << name;
+  }
+
+  Process setup_;
+  std::string dist_;
+  HWND progress_ = nullptr;
+  std::vector<HWND> answered_;
+};
+
+// Reads the bar of the ended progress dialog: shows it again, without
+// activating it, above the other windows and away from the dialogs centred
+// on the screen, and collects which colours its middle row holds and where
+// the label's ink lies. Wine does not read pixels through a DC of another
+// process's child window, so the bar is read through the dialog's.
+struct BarReading {
+  int width = 0;
+  int red = 0;
+  int white = 0;
+  int other = 0;  // label ink and its edges
+  int inkLeft = -1;
+  int inkRight = -1;
+  COLORREF first = 0;
+  COLORREF last = 0;
+};
+
+inline Result ReadEndedBar(HWND progress, BarReading* reading) {
+  // A window cannot be moved and shown by one call.
+  SetWindowPos(progress, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  HWND bar = Control(progress, kProgressBar);
+  RECT rc;
+  GetClientRect(bar, &rc);
+  POINT origin = {0, 0};
+  MapWindowPoints(bar, progress, &origin, 1);
+  reading->width = rc.right;
+
+  // Shown and painted in the program's own time: wait until the bar's first
+  // column reads red.
+  COLORREF probe = 0;
+  Result readable = ::testing::AssertionFailure() << "not tried";
+  for (int i = 0; i < 200; i++) {
+    readable = ReadPixel(progress, origin.x, origin.y + 1, &probe);
+    if (readable && probe == RGB(255, 0, 0))
+      break;
+    Sleep(kPollIntervalMs);
+  }
+  if (!readable)
+    return readable;
+
+  HDC dc = GetDC(progress);
+  for (int x = 0; x < rc.right; x++) {
+    for (int y = 0; y < rc.bottom; y++) {
+      COLORREF c = GetPixel(dc, origin.x + x, origin.y + y);
+      if (c != RGB(255, 0, 0) && c != RGB(255, 255, 255)) {
+        if (reading->inkLeft < 0)
+          reading->inkLeft = x;
+        reading->inkRight = x;
+      }
+      if (y != rc.bottom / 2)
+        continue;
+      if (x == 0)
+        reading->first = c;
+      reading->last = c;
+      if (c == RGB(255, 0, 0))
+        reading->red++;
+      else if (c == RGB(255, 255, 255))
+        reading->white++;
+      else
+        reading->other++;
+    }
+  }
+  ReleaseDC(progress, dc);
+  ShowWindow(progress, SW_HIDE);
+  return ::testing::AssertionSuccess();
+}
+
+// Width in pixels of text in the progress dialog's font, made the way the
+// dialog manager makes a template's font (8-point "MS Sans Serif"); with
+// systemFont, in the font a fresh device context carries.
+inline int LabelWidth(const std::string& text, bool systemFont = false) {
+  HDC dc = GetDC(nullptr);
+  int pixels = MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  HFONT font = systemFont
+                   ? nullptr
+                   : CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 0, 0, PROOF_QUALITY, FF_DONTCARE, "MS Sans Serif");
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &size);
+  if (old)
+    SelectObject(dc, old);
+  if (font)
+    DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  return size.cx;
+}
+
+}  // namespace install_e2e

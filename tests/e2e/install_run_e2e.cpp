@@ -1,0 +1,102 @@
+// A whole installation by the real SETUP.EXE: the typed destination is
+// created and normalized, the ten files arrive byte for byte, the progress
+// dialog shows each file and ends at 100%, then the group question and
+// Success.
+#include "tests/e2e/install_e2e_support.h"
+
+namespace {
+
+using namespace install_e2e;
+
+using FullInstall = InstallRun;
+
+TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
+  // Forward slashes, a doubled separator and a trailing backslash; only the
+  // root exists.
+  const std::string typed = std::string(kDestRoot) + "/missing//parents\\ORLO\\";
+  const std::string dest = Under("missing\\parents\\ORLO");
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
+  ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
+
+  // Watch the texts while the copy runs.
+  HWND copying = Control(progress_, kCopyingText);
+  HWND to = Control(progress_, kToText);
+  std::vector<std::string> seen;
+  HWND appGroup = nullptr;
+  while (!appGroup) {
+    if (IsWindowVisible(progress_)) {
+      std::string text = WindowText(copying) + " | " + WindowText(to);
+      if (IsWindowVisible(progress_) && (seen.empty() || seen.back() != text))
+        seen.push_back(text);
+    }
+    for (const WindowInfo& window : TopLevelWindows(setup_.pid()))
+      if (window.visible && window.caption == "Create Application Group")
+        appGroup = window.hwnd;
+    ASSERT_TRUE(setup_.IsRunning()) << "ended before the group question";
+  }
+  ASSERT_FALSE(seen.empty());
+  int named = 0;
+  for (const std::string& text : seen) {
+    for (const char* name : kProductFiles)
+      if (text == std::string("Copying: ") + name + " | To: " + JoinPath(dest, name))
+        named++;
+  }
+  std::string all;
+  for (const std::string& text : seen)
+    all += "\n  " + text;
+  EXPECT_GE(named, 1) << "texts seen while the dialog was up:" << all;
+
+  // The dialog ended through OK: hidden, still holding the last file's texts.
+  EXPECT_FALSE(IsWindowVisible(progress_));
+  EXPECT_EQ("Copying: TESKDB.FON", WindowText(copying));
+  EXPECT_EQ("To: " + JoinPath(dest, "TESKDB.FON"), WindowText(to));
+
+  // The bar ended complete: red all across, label " 100% " in the middle.
+  BarReading bar;
+  ASSERT_TRUE(ReadEndedBar(progress_, &bar));
+  EXPECT_EQ(0, bar.white) << "white pixels in the middle row of a complete bar";
+  EXPECT_EQ(RGB(255, 0, 0), bar.first);
+  EXPECT_EQ(RGB(255, 0, 0), bar.last);
+  int labelBox = LabelWidth(" 100% ");
+  int blank = LabelWidth(" ");
+  int inkMin = LabelWidth("100%") - 3;
+  int inkOf99 = LabelWidth("99%");
+  int boxLeft = (bar.width - labelBox) / 2;
+  EXPECT_GE(bar.inkLeft, boxLeft + blank - 2)
+      << "ink from " << bar.inkLeft << " to " << bar.inkRight;
+  EXPECT_LE(bar.inkRight, boxLeft + labelBox - blank + 1) << "ink from " << bar.inkLeft;
+  EXPECT_GE(bar.inkRight - bar.inkLeft + 1, inkMin) << "narrower than 100%";
+  EXPECT_GT(bar.inkRight - bar.inkLeft + 1, inkOf99 + 1) << "no wider than 99%";
+
+  ASSERT_NO_FATAL_FAILURE(SkipGroupAndFinish());
+  ExpectInstalled(dest,
+                  std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
+}
+
+TEST_F(FullInstall, ProgressDialogIsCentredOverTheBackdropWithTheFocusOnCancel) {
+  // A large first file keeps the dialog up long enough to look at it.
+  ASSERT_TRUE(WriteWholeFile(Dist("ORLO.EXE"), ChunkedPayload("ORLO.EXE", 8 << 20)));
+  const std::string dest = Under("centred");
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest));
+  ASSERT_NO_FATAL_FAILURE(WaitForCopying("ORLO.EXE"));
+  EXPECT_EQ("To: " + JoinPath(dest, "ORLO.EXE"), WindowText(Control(progress_, kToText)));
+  EXPECT_TRUE(IsWindowVisible(progress_));
+
+  HWND backdrop = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop));
+  EXPECT_EQ(backdrop, GetWindow(progress_, GW_OWNER)) << "the backdrop owns the dialog";
+  RECT outer, inner;
+  GetWindowRect(backdrop, &outer);
+  GetWindowRect(progress_, &inner);
+  EXPECT_LE(abs((inner.left + inner.right) - (outer.left + outer.right)), 2);
+  EXPECT_LE(abs((inner.top + inner.bottom) - (outer.top + outer.bottom)), 2);
+  EXPECT_EQ(Control(progress_, IDCANCEL), FocusWindow(setup_.mainThreadId()))
+      << "the focus is on Cancel";
+
+  // Let it finish; the result is the same files.
+  ASSERT_NO_FATAL_FAILURE(SkipGroupAndFinish());
+  ExpectInstalled(dest,
+                  std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
+}
+
+}  // namespace
