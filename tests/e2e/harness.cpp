@@ -1295,10 +1295,18 @@ Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour) {
   if (!dc.get())
     return ::testing::AssertionFailure() << "no DC for window " << HandleName(hwnd);
   COLORREF pixel = GetPixel(dc.get(), x, y);
-  if (pixel == CLR_INVALID)
+  if (pixel == CLR_INVALID) {
+    RECT clip = {};
+    int kind = GetClipBox(dc.get(), &clip);
+    COLORREF onScreen = CLR_INVALID;
+    ReadScreenPixel(point.x, point.y, &onScreen);
     return ::testing::AssertionFailure()
-           << "pixel (" << x << "," << y << ") of " << HandleName(hwnd)
-           << " cannot be read (outside the window?)";
+           << "pixel (" << x << "," << y << ") of " << HandleName(hwnd) << " "
+           << Quoted(WindowText(hwnd)) << " cannot be read: the window "
+           << (IsWindowVisible(hwnd) ? "is visible" : "is hidden") << ", its DC shows "
+           << (kind == NULLREGION ? "nothing" : RectName(clip)) << ", the screen there is "
+           << ColourName(onScreen);
+  }
   *colour = pixel;
   return ::testing::AssertionSuccess();
 }
