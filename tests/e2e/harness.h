@@ -49,6 +49,12 @@
 //   A forms of list-box messages do not work across processes; the W forms
 //   used here do.
 // - EnableWindow works on another process's windows.
+// - Control styles are not always the template's: an edit box drops
+//   WS_BORDER and gets WS_EX_CLIENTEDGE instead; a drop-down combo box's
+//   window is its selection field; a list box without LBS_NOINTEGRALHEIGHT
+//   shrinks to whole items (ControlMatchesTemplate allows for the last two).
+// - The old-style file dialog on a program's own template is found by
+//   FindDialogTemplate through its size (its caption is the dialog's title).
 // - A Wine message box is a "#32770" window whose text is the static with id
 //   0xFFFF, with an icon static of id 0x440 (1088) and the buttons; statics of
 //   a program's own dialogs usually have id 0xFFFF too (IDC_STATIC), so
@@ -62,9 +68,10 @@
 // - SetWindowPos works on another process's windows.
 // - A dialog without DS_CENTER sits at its template's x, y on the screen, e.g.
 //   (0, 0); its client area starts at (3, 22) with Wine's own frame.
-// - Timings (2 cores, warm prefix, unmanaged windows): program start to its
-//   visible dialog 60-200 ms; a posted click to a visible message box 35-45 ms;
-//   Esc to the dialog gone and the process ended about 30 ms.
+// - Timings (2 cores, warm prefix, unmanaged windows; more when the machine
+//   is busy building): program start to its visible dialog 60-210 ms; a
+//   posted click to a visible message box 35-150 ms; Esc to the dialog gone
+//   and the process ended about 30 ms. A fresh prefix takes 10-20 s first.
 #pragma once
 
 #include <windows.h>
