@@ -515,23 +515,60 @@ std::string DescribeWindows(DWORD pid) {
   return out.str();
 }
 
+namespace {
+
+// A handle to wait on process pid, so that a wait for its windows can stop
+// when it has ended.
+class ProcessWatch {
+ public:
+  explicit ProcessWatch(DWORD pid)
+      : process_(pid ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)
+                     : nullptr) {}
+  ~ProcessWatch() {
+    if (process_)
+      CloseHandle(process_);
+  }
+  ProcessWatch(const ProcessWatch&) = delete;
+  ProcessWatch& operator=(const ProcessWatch&) = delete;
+
+  bool Ended() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return code;
+  }
+
+ private:
+  HANDLE process_;
+};
+
+}  // namespace
+
 Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInfo&)>& match,
                              const std::string& what, HWND* found, DWORD timeoutMs) {
+  ProcessWatch process(pid);
   HWND hit = nullptr;
+  bool ended = false;
   bool seen = PollUntil(
       [&] {
+        ended = process.Ended();  // before looking: its last windows still count
         for (const WindowInfo& window : TopLevelWindows(pid))
           if (match(window)) {
             hit = window.hwnd;
             return true;
           }
-        return false;
+        return ended;
       },
       timeoutMs);
-  if (!seen)
-    return ::testing::AssertionFailure()
-           << "no " << what << " of pid " << pid << " within " << timeoutMs
-           << " ms; its windows:" << DescribeWindows(pid);
+  if (!seen || !hit) {
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    failure << "no " << what << " of pid " << pid;
+    if (ended)
+      failure << ": it ended with exit code " << process.ExitCode();
+    else
+      failure << " within " << timeoutMs << " ms; its windows:" << DescribeWindows(pid);
+    return failure;
+  }
   if (found)
     *found = hit;
   return ::testing::AssertionSuccess();

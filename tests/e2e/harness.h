@@ -9,6 +9,11 @@
 //   tools/wine-run.sh). EnumWindows then sees the target's top-level windows,
 //   and also a hidden "IME" window "Default IME" of every GUI process: filter
 //   on visible windows (WindowInfo::visible).
+// - All programs of one wineserver session share the display of the desktop
+//   process that the first one started: a program started with another
+//   DISPLAY while the prefix's wineserver still runs gets no windows (its
+//   DialogBox returns 0 at once). Run `wineserver -k` (or wait for it to end,
+//   a few seconds after the last program) before switching DISPLAY.
 // - Without a window manager, hiding a managed top-level window (EndDialog,
 //   a message box closing, ShowWindow(SW_HIDE)) blocks the program for 2 s:
 //   Wine waits for a window manager that never answers. Process::Start
@@ -181,7 +186,8 @@ std::string DescribeWindows(DWORD pid);
 // Waits for a visible top-level window of pid whose caption is exactly caption.
 Result WaitForWindow(DWORD pid, const std::string& caption, HWND* found,
                      DWORD timeoutMs = kDefaultTimeoutMs);
-// Waits for a top-level window of pid that match accepts; what names it in the message.
+// Waits for a top-level window of pid that match accepts; what names it in the
+// message. All waits for windows of pid stop early when pid has ended.
 Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInfo&)>& match,
                              const std::string& what, HWND* found,
                              DWORD timeoutMs = kDefaultTimeoutMs);

@@ -52,7 +52,7 @@ class HarnessProbe : public ::testing::Test {
 };
 
 TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
-  StartProbe();
+  ASSERT_NO_FATAL_FAILURE(StartProbe());
   std::vector<e2e::ControlInfo> controls = e2e::ListControls(dialog_);
   ASSERT_EQ(controls.size(), std::size(kProbeControls));
   const char* const classes[] = {"Edit", "ListBox", "Button", "Button", "ComboBox", "Static"};
@@ -94,11 +94,11 @@ TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
             (std::vector<std::string>{"alpha", "beta", "gamma"}));
 
   ASSERT_TRUE(e2e::SendClose(dialog_));
-  ExpectCancelExit();
+  ASSERT_NO_FATAL_FAILURE(ExpectCancelExit());
 }
 
 TEST_F(HarnessProbe, TypesClicksAndAnswersTheMessageBox) {
-  StartProbe();
+  ASSERT_NO_FATAL_FAILURE(StartProbe());
   ASSERT_TRUE(e2e::ReplaceText(edit_, "hello e2e"));
   ASSERT_TRUE(e2e::ReplaceText(edit_, "C:\\ORLO\\"));  // typing over a selection
 
@@ -120,11 +120,11 @@ TEST_F(HarnessProbe, TypesClicksAndAnswersTheMessageBox) {
   ASSERT_TRUE(e2e::PressEnter(thread()));
   ASSERT_TRUE(e2e::WaitForWindowGone(box.hwnd));
   ASSERT_TRUE(e2e::PressEscape(thread()));
-  ExpectCancelExit();
+  ASSERT_NO_FATAL_FAILURE(ExpectCancelExit());
 }
 
 TEST_F(HarnessProbe, KeysGoToTheFocusWindow) {
-  StartProbe();
+  ASSERT_NO_FATAL_FAILURE(StartProbe());
   ASSERT_TRUE(e2e::WaitForFocus(thread(), edit_));
   ASSERT_TRUE(e2e::TypeText(edit_, "abc"));
   ASSERT_TRUE(e2e::TypeText(edit_, "def"));
@@ -146,11 +146,11 @@ TEST_F(HarnessProbe, KeysGoToTheFocusWindow) {
   ASSERT_TRUE(e2e::SetText(edit_, "set directly"));
   EXPECT_EQ(e2e::WindowText(edit_), "set directly");
   ASSERT_TRUE(e2e::ClickControl(dialog_, IDCANCEL));
-  ExpectCancelExit();
+  ASSERT_NO_FATAL_FAILURE(ExpectCancelExit());
 }
 
 TEST_F(HarnessProbe, ClicksAndDoubleClicksListItems) {
-  StartProbe();
+  ASSERT_NO_FATAL_FAILURE(StartProbe());
   ASSERT_TRUE(e2e::ClickListItem(list_, 2));
   for (int i = 0; i < 100 && e2e::ListBoxSelection(list_) != 2; ++i)
     Sleep(e2e::kPollIntervalMs);
@@ -168,11 +168,11 @@ TEST_F(HarnessProbe, ClicksAndDoubleClicksListItems) {
   EXPECT_FALSE(noItem);
   std::printf("click on item 7: %s\n", noItem.message());
   ASSERT_TRUE(e2e::SendClose(dialog_));
-  ExpectCancelExit();
+  ASSERT_NO_FATAL_FAILURE(ExpectCancelExit());
 }
 
 TEST_F(HarnessProbe, ReadsPixelsAndSavesScreenshots) {
-  StartProbe();
+  ASSERT_NO_FATAL_FAILURE(StartProbe());
   const COLORREF background = RGB(PROBE_BACKGROUND_R, PROBE_BACKGROUND_G, PROBE_BACKGROUND_B);
   COLORREF pixel = 0;
   // Painting follows the window's appearance; give it the time bound.
@@ -251,9 +251,9 @@ TEST_F(HarnessProbe, RunsFromAScratchCopy) {
   EXPECT_FALSE(differ);
   std::printf("different files: %s\n", differ.message());
 
-  StartProbe(e2e::JoinPath(copy, "probe.exe"), copy);
+  ASSERT_NO_FATAL_FAILURE(StartProbe(e2e::JoinPath(copy, "probe.exe"), copy));
   ASSERT_TRUE(e2e::PressEscape(thread()));
-  ExpectCancelExit();
+  ASSERT_NO_FATAL_FAILURE(ExpectCancelExit());
 
   ASSERT_TRUE(e2e::RemoveTree(dir));
   EXPECT_FALSE(e2e::DirectoryExists(dir));
