@@ -129,6 +129,8 @@ TEST_F(HarnessProbe, KeysGoToTheFocusWindow) {
   ASSERT_TRUE(e2e::TypeText(edit_, "abc"));
   ASSERT_TRUE(e2e::TypeText(edit_, "def"));
   EXPECT_TRUE(e2e::WaitForWindowText(edit_, "abcdef"));
+  ASSERT_TRUE(e2e::ReplaceText(edit_, ""));
+  ASSERT_TRUE(e2e::TypeText(edit_, "abcdef"));
 
   ASSERT_TRUE(e2e::PressTab(thread()));
   ASSERT_TRUE(e2e::WaitForFocus(thread(), list_));
