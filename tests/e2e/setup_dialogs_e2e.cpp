@@ -38,7 +38,9 @@ const std::vector<TemplateControl> kWelcomeControls = {
 };
 
 const std::vector<TemplateControl> kInstallDirControls = {
-    {1001, "Edit", "C:\\ORLO\\", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, 5, 52, 135, 13},
+    // The edit control turns its WS_BORDER into WS_EX_CLIENTEDGE; the exact
+    // template is checked in the resources read back from the program.
+    {1001, "Edit", "C:\\ORLO\\", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, 5, 52, 135, 13},
     {IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 145, 5, 50, 14},
     {IDCANCEL, "Button", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 145, 28, 50, 14},
     {0xFFFF, "Static", "Destination Directory:", kStaticStyle, 5, 42, 90, 8},
