@@ -170,6 +170,38 @@ TEST_F(LinkWithStandIn, OnlyTheInstanceEndsAConversationLeftOpen) {
       << standIn.Dump();
 }
 
+BOOL CALLBACK CountVisibleWindowsOfThisProcess(HWND hwnd, LPARAM lParam) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd))
+    ++*reinterpret_cast<int*>(lParam);
+  return TRUE;
+}
+
+int VisibleWindowsOfThisProcess() {
+  int n = 0;
+  EnumWindows(CountVisibleWindowsOfThisProcess, reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+// DDEML cannot be made to refuse an instance here, so the instance is ended
+// behind the link's back: from then on DDEML knows its identifier no more,
+// exactly as for an identifier of 0.
+TEST_F(LinkWithStandIn, MissingInstanceFailsQuietly) {
+  int nWindowsBefore = VisibleWindowsOfThisProcess();
+  CProgmanLink link;
+  ASSERT_TRUE(DdeUninitialize(link.GetInstance().GetId()));
+  EXPECT_FALSE(link.Connect());
+  EXPECT_EQ(nullptr, link.GetConversation().GetHandle());
+  EXPECT_FALSE(link.CreateGroup("ORLO"));
+  EXPECT_FALSE(link.AddItem("ORLO", "ORLO", "C:\\ORLO\\ORLO.EXE", "C:\\ORLO"));
+  link.Disconnect();
+  EXPECT_EQ(nWindowsBefore, VisibleWindowsOfThisProcess()) << "something was shown";
+  progman_test::SleepPumping(300);
+  EXPECT_EQ(0, standIn.Count("CONNECT")) << standIn.Dump();
+  EXPECT_EQ(0, standIn.Count("EXECUTE")) << standIn.Dump();
+}
+
 TEST(ProgmanLinkObject, InstanceReadyBeforeAnyTestRuns) {
   // Constructed during static initialisation, before main.
   EXPECT_NE(0u, theProgmanLink.GetInstance().GetId());

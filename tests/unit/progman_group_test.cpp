@@ -71,6 +71,7 @@ struct ApplicationObject {
 
 using progman_test::MillisecondsSince;
 using progman_test::ProgmanStandIn;
+using progman_test::ScopedShellDdeHidden;
 using Commands = std::vector<std::string>;
 
 const Commands kDefaultSix = {
@@ -220,6 +221,25 @@ TEST(GroupRepeat, SecondRunConnectsAgain) {
   ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 2)) << standIn.Dump();
   EXPECT_EQ(2, standIn.Count("CONNECT ")) << standIn.Dump();
   EXPECT_EQ(12u, standIn.Executes().size()) << standIn.Dump();
+}
+
+TEST(WineShell, ServesProgmanItself) {
+  // What the case without Program Manager below is measured against: Wine's
+  // desktop process answers "PROGMAN" when nothing hides it.
+  CProgmanLink link;
+  EXPECT_TRUE(link.Connect());
+  link.Disconnect();
+}
+
+TEST(NoProgramManager, StepFailsAtOnceAndSendsNothing) {
+  ScopedShellDdeHidden hidden;
+  ASSERT_GT(hidden.windowsHidden(), 0u) << "no shell DDE server window found";
+  DWORD start = GetTickCount();
+  BOOL bOk = InstallProgramGroup("C:\\ORLO\\");
+  DWORD elapsed = MillisecondsSince(start);
+  EXPECT_FALSE(bOk);
+  EXPECT_LT(elapsed, 3000u);
+  EXPECT_EQ(nullptr, theProgmanLink.GetConversation().GetHandle());
 }
 
 }  // namespace
