@@ -39,12 +39,13 @@ void ShotMidCopy(Process& setup, HWND progress) {
   HWND copying = Control(progress, 1006);
   for (int i = 0; i < 2000 && WindowText(copying).empty(); i++)
     Sleep(1);
+  std::string shown = WindowText(copying);  // the thread answers no messages while held
   HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, setup.mainThreadId());
   if (thread)
     SuspendThread(thread);
   std::string path = g_outDir + "\\4-progress.bmp";
   if (Check(SaveScreenshot(nullptr, path), "progress"))
-    printf("demo: saved %s (%s)\n", path.c_str(), WindowText(copying).c_str());
+    printf("demo: saved %s (%s)\n", path.c_str(), shown.c_str());
   if (thread) {
     ResumeThread(thread);
     CloseHandle(thread);
