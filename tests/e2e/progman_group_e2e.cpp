@@ -1,0 +1,107 @@
+// The program-group step in a whole run of the real SETUP.EXE: OK on
+// Create Application Group with the recording stand-in for Program Manager,
+// OK with no Program Manager at all, and Skip.
+#include "tests/e2e/install_e2e_support.h"
+#include "tests/fixtures/progman_standin.h"
+
+namespace {
+
+using namespace install_e2e;
+using progman_test::ProgmanStandIn;
+using progman_test::ScopedShellDdeHidden;
+
+const char kGroupFailed[] = "Failed to complete installation of program group";
+
+// A DDEML instance shows as a hidden top-level window of this class.
+bool OwnsDdeInstanceWindow(DWORD pid) {
+  for (const WindowInfo& window : TopLevelWindows(pid))
+    if (window.className == "WineDdeEventClass")
+      return true;
+  return false;
+}
+
+class ProgramGroupRun : public InstallRun {
+ protected:
+  // Runs the install to destination and answers the group question with
+  // button (IDOK or IDCANCEL).
+  void InstallAndAnswer(const std::string& destination, int button) {
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter(destination));
+    HWND appGroup = nullptr;
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
+        << DescribeWindows(setup_.pid());
+    ASSERT_TRUE(ClickControl(appGroup, button));
+  }
+
+  // Success comes next (no message before it); OK ends the program.
+  void ExpectSuccessAndEnd() {
+    HWND success = nullptr;
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success, 30000))
+        << DescribeWindows(setup_.pid());
+    for (const WindowInfo& window : TopLevelWindows(setup_.pid()))
+      EXPECT_FALSE(window.visible && IsMessageBox(window.hwnd))
+          << "message box: " << ReadMessageBox(window.hwnd).text;
+    ASSERT_TRUE(ClickControl(success, IDOK));
+    ExpectEnd();
+  }
+};
+
+TEST_F(ProgramGroupRun, OkSendsTheSixCommandsAndShowsNoMessage) {
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start());
+  // Typed with a trailing backslash, a blank and parentheses: the paths are
+  // normalized and quoted.
+  const std::string typed = Under("My Apps(1)\\ORLO\\");
+  const std::string dest = Under("My Apps(1)\\ORLO");
+  ASSERT_NO_FATAL_FAILURE(InstallAndAnswer(typed, IDOK));
+  ASSERT_NO_FATAL_FAILURE(ExpectSuccessAndEnd());
+
+  ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
+  const std::vector<std::string> expected = {
+      "[DeleteGroup(ORLO)]",
+      "[CreateGroup(ORLO)]",
+      "[ShowGroup(ORLO,1)]",
+      "[AddItem(ORLO, ORLO, \"" + dest + "\\ORLO.EXE\",, -1, -1, \"" + dest + "\")]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"" + dest + "\")]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"" + dest + "\")]",
+  };
+  EXPECT_EQ(expected, standIn.Executes()) << standIn.Dump();
+  EXPECT_EQ(1, standIn.Count("CONNECT service=PROGMAN topic=PROGMAN")) << standIn.Dump();
+  EXPECT_EQ(1, standIn.Count("EXECUTE 2 bytes=20 [CreateGroup(ORLO)]")) << standIn.Dump();
+}
+
+TEST_F(ProgramGroupRun, NoProgramManagerIsReportedThenSuccess) {
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("ORLO")));
+  HWND appGroup = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
+      << DescribeWindows(setup_.pid());
+  {
+    ScopedShellDdeHidden noProgramManager;
+    ASSERT_GT(noProgramManager.windowsHidden(), 0u);
+    ASSERT_TRUE(ClickControl(appGroup, IDOK));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(kGroupFailed));
+  }
+  ASSERT_NO_FATAL_FAILURE(ExpectSuccessAndEnd());
+}
+
+TEST_F(ProgramGroupRun, SkipOpensNoConversation) {
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start());
+  ASSERT_NO_FATAL_FAILURE(InstallAndAnswer(Under("ORLO"), IDCANCEL));
+  ASSERT_NO_FATAL_FAILURE(ExpectSuccessAndEnd());
+  progman_test::SleepPumping(500);
+  EXPECT_EQ(0, standIn.Count("CONNECT")) << standIn.Dump();
+  EXPECT_EQ(0, standIn.Count("EXECUTE")) << standIn.Dump();
+}
+
+TEST_F(ProgramGroupRun, DdeInstanceExistsFromTheStart) {
+  // The link's instance is made during static construction, so it is there
+  // when the first dialog shows.
+  ASSERT_TRUE(setup_.Start(Dist("SETUP.EXE"), dist_));
+  HWND welcome = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome)) << DescribeWindows(setup_.pid());
+  EXPECT_TRUE(OwnsDdeInstanceWindow(setup_.pid())) << DescribeWindows(setup_.pid());
+  ASSERT_TRUE(ClickControl(welcome, IDCANCEL));
+  ExpectEnd();
+}
+
+}  // namespace
