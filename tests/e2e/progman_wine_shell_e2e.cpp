@@ -1,0 +1,112 @@
+// The program-group step of the real SETUP.EXE against Wine's own Program
+// Manager DDE server (served by Wine's desktop process, explorer.exe).
+//
+// Wine keeps groups as folders under the Start Menu's Programs folder.
+// DeleteGroup removes the folder, CreateGroup makes it, and CreateGroup and
+// ShowGroup each open an explorer window titled with the group's name. Wine
+// adds an item only when it finds the first word of the command line as a
+// program on its search path, without splitting arguments off, so it
+// refuses "ORLO", "NOTEPAD README.TXT" and "WINHELP ORLO.HLP" alike: the
+// group stays empty, and the program reports the failed group before
+// Success.
+#include "tests/e2e/install_e2e_support.h"
+
+namespace {
+
+using namespace install_e2e;
+
+std::string ProgramsFolder() {
+  char appData[MAX_PATH] = "";
+  DWORD n = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+  if (n == 0 || n >= sizeof appData)
+    return "";
+  return std::string(appData) + "\\Microsoft\\Windows\\Start Menu\\Programs";
+}
+
+std::vector<std::string> FolderEntries(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    std::string name = data.cFileName;
+    if (name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// Wine's explorer windows showing the group: they belong to explorer
+// processes of their own, not to SETUP.EXE.
+std::vector<HWND> GroupWindows() {
+  std::vector<HWND> found;
+  for (const WindowInfo& window : TopLevelWindows(0))
+    if (window.className == "ExplorerWClass" && window.caption == "ORLO")
+      found.push_back(window.hwnd);
+  return found;
+}
+
+void CloseGroupWindows() {
+  for (HWND hwnd : GroupWindows()) {
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    WaitForWindowGone(hwnd, 5000);
+  }
+}
+
+class WineShellGroup : public InstallRun {
+ protected:
+  void SetUp() override {
+    InstallRun::SetUp();
+    ASSERT_FALSE(ProgramsFolder().empty()) << "APPDATA is not set";
+    group_ = ProgramsFolder() + "\\ORLO";
+    CloseGroupWindows();
+    ASSERT_TRUE(RemoveTree(group_));
+  }
+  void TearDown() override {
+    CloseGroupWindows();
+    RemoveTree(group_);
+    InstallRun::TearDown();
+  }
+
+  std::string group_;
+};
+
+TEST_F(WineShellGroup, GroupAppearsEmptyAndTheFailureIsReportedBeforeSuccess) {
+  // A group of that name from an earlier run: DeleteGroup clears it first.
+  ASSERT_TRUE(CreateDirectories(group_));
+  ASSERT_TRUE(WriteWholeFile(group_ + "\\stale.lnk", Bytes("old item")));
+
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("ORLO")));
+  HWND appGroup = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
+      << DescribeWindows(setup_.pid());
+  DWORD start = GetTickCount();
+  ASSERT_TRUE(ClickControl(appGroup, IDOK));
+
+  // The three AddItem commands are refused: the first one fails the group.
+  ASSERT_NO_FATAL_FAILURE(ExpectMessage("Failed to complete installation of program group"));
+  DWORD elapsed = GetTickCount() - start;
+  HWND success = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
+  ASSERT_TRUE(ClickControl(success, IDOK));
+  ExpectEnd();
+
+  EXPECT_TRUE(DirectoryExists(group_)) << group_;
+  std::vector<std::string> entries = FolderEntries(group_);
+  std::string listing;
+  for (const std::string& name : entries)
+    listing += " " + name;
+  EXPECT_TRUE(entries.empty()) << "the group holds:" << listing;
+  EXPECT_LT(elapsed, 10000u) << "a refused command is answered at once, not timed out";
+
+  // CreateGroup and ShowGroup each open a window on the group.
+  for (int i = 0; i < 200 && GroupWindows().size() < 2; i++)
+    Sleep(kPollIntervalMs);
+  EXPECT_EQ(2u, GroupWindows().size()) << DescribeWindows(0);
+  printf("group step answered in %lu ms; %u explorer windows titled ORLO\n",
+         static_cast<unsigned long>(elapsed), static_cast<unsigned>(GroupWindows().size()));
+}
+
+}  // namespace
