@@ -197,6 +197,7 @@ TEST(GroupTimeout, UnansweredCreateEndsTheStepAfterTheTimeout) {
   EXPECT_LT(elapsed, 14000u);
   EXPECT_EQ(FirstOf(kDefaultSix, 2), standIn.Executes()) << standIn.Dump();
   EXPECT_EQ(nullptr, theProgmanLink.GetConversation().GetHandle());
+  EXPECT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
 }
 
 TEST(GroupTimeout, UnansweredProductItemEndsTheStepAfterTheTimeout) {
@@ -209,6 +210,7 @@ TEST(GroupTimeout, UnansweredProductItemEndsTheStepAfterTheTimeout) {
   EXPECT_GE(elapsed, 9500u);
   EXPECT_LT(elapsed, 14000u);
   EXPECT_EQ(FirstOf(kDefaultSix, 4), standIn.Executes()) << standIn.Dump();
+  EXPECT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
 }
 
 TEST(GroupRepeat, SecondRunConnectsAgain) {
