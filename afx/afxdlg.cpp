@@ -115,6 +115,12 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
   }
   if (ReturnsValueDirectly(message))
     return (INT_PTR)lResult;
-  SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
+  // An owner-drawn control does not look at the answer to its draw request:
+  // returning TRUE says it was handled. Storing the answer as well would cost
+  // two server round trips per draw under Wine (the dialog manager clears
+  // the stored answer before every message), and the progress bar is drawn
+  // for every chunk copied.
+  if (message != WM_DRAWITEM)
+    SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
   return TRUE;
 }

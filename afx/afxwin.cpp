@@ -1,13 +1,6 @@
 // Message maps and the window base class.
 #include "afx/afxwin.h"
 
-namespace {
-
-// The property that ties a window of ours to its C++ object.
-const char kWndProp[] = "OrloAfxWnd";
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // CCmdTarget
 // ---------------------------------------------------------------------------
@@ -50,19 +43,37 @@ CWnd::~CWnd() {
   Detach();
 }
 
+CWnd* CWnd::s_pFirstPermanent = nullptr;
+
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-  return hWnd ? static_cast<CWnd*>(GetPropA(hWnd, kWndProp)) : nullptr;
+  if (!hWnd)
+    return nullptr;
+  for (CWnd* p = s_pFirstPermanent; p; p = p->m_pNextPermanent)
+    if (p->m_hWnd == hWnd)
+      return p;
+  return nullptr;
 }
 
 void CWnd::Attach(HWND hWnd) {
+  UnlinkPermanent();
   m_hWnd = hWnd;
-  SetPropA(hWnd, kWndProp, this);
+  m_pNextPermanent = s_pFirstPermanent;
+  s_pFirstPermanent = this;
 }
 
 void CWnd::Detach() {
-  if (m_hWnd && IsWindow(m_hWnd) && GetPropA(m_hWnd, kWndProp) == this)
-    RemovePropA(m_hWnd, kWndProp);
+  UnlinkPermanent();
   m_hWnd = NULL;
+}
+
+void CWnd::UnlinkPermanent() {
+  for (CWnd** pp = &s_pFirstPermanent; *pp; pp = &(*pp)->m_pNextPermanent) {
+    if (*pp == this) {
+      *pp = m_pNextPermanent;
+      break;
+    }
+  }
+  m_pNextPermanent = nullptr;
 }
 
 BOOL CWnd::DestroyWindow() {

@@ -187,7 +187,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 
 class CWnd : public CCmdTarget {
  public:
-  CWnd() : m_hWnd(NULL) {}
+  CWnd() : m_hWnd(NULL), m_pNextPermanent(NULL) {}
   ~CWnd() override;
 
   HWND GetSafeHwnd() const { return m_hWnd; }
@@ -227,6 +227,15 @@ class CWnd : public CCmdTarget {
   virtual void OnNcDestroyed();
 
   friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+ private:
+  // The permanent map: every object attached to a window, newest first,
+  // linked through the objects themselves. Looking a window up stays in the
+  // process; a window property would be a server round trip per message
+  // under Wine, and the copy dispatches several messages per chunk.
+  CWnd* m_pNextPermanent;
+  static CWnd* s_pFirstPermanent;
+  void UnlinkPermanent();
 };
 
 class CDialog : public CWnd {

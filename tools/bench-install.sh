@@ -19,7 +19,7 @@ else
   tools/build.sh
   build=$PWD/build/x64
 fi
-cmake --build "$build" --target setup orlo_payload copy_floor install_bench >/dev/null
+cmake --build "$build" --target setup orlo_payload copy_floor install_bench >/dev/null 2>&1
 prefix=$build/wineprefix
 win() { echo "Z:$1" | tr / '\\'; }
 

@@ -194,10 +194,6 @@ struct BarReading {
 };
 
 inline Result ReadEndedBar(HWND progress, BarReading* reading) {
-  // A window cannot be moved and shown by one call.
-  SetWindowPos(progress, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0,
-               SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   HWND bar = Control(progress, kProgressBar);
   RECT rc;
   GetClientRect(bar, &rc);
@@ -210,6 +206,15 @@ inline Result ReadEndedBar(HWND progress, BarReading* reading) {
   COLORREF probe = 0;
   Result readable = ::testing::AssertionFailure() << "not tried";
   for (int i = 0; i < 200; i++) {
+    // Asked again until it shows: a request to another process's window can
+    // be overtaken by that process's own positioning. A window cannot be
+    // moved and shown by one call.
+    RECT where;
+    GetWindowRect(progress, &where);
+    if (where.left != 0 || where.top != 0)
+      SetWindowPos(progress, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     readable = ReadPixel(progress, origin.x, origin.y + 1, &probe);
     if (readable && probe == RGB(255, 0, 0))
       break;

@@ -105,6 +105,7 @@ TEST_F(CopyFilesTest, CopiesEveryFileAndEndsTheDialog) {
     hDlg = job.DialogWindow();
     ASSERT_NE(nullptr, hDlg);
     EXPECT_FALSE(IsWindowVisible(hDlg)) << "ended through OK";
+    EXPECT_EQ(&job.Dialog(), CWnd::FromHandlePermanent(hDlg)) << "the window maps to its object";
     EXPECT_FALSE(job.Dialog().m_bCancelled);
     EXPECT_EQ("Copying: TESK.FON", DialogText(hDlg, IDC_COPYING));
     EXPECT_EQ("To: " + Dest("TESK.FON"), DialogText(hDlg, IDC_TO));
@@ -115,6 +116,7 @@ TEST_F(CopyFilesTest, CopiesEveryFileAndEndsTheDialog) {
     }
   }
   EXPECT_FALSE(IsWindow(hDlg)) << "the dialog's window goes with the job";
+  EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hDlg)) << "and so does its entry in the map";
   EXPECT_EQ(0u, boxes_.Texts().size());
 }
 
