@@ -244,4 +244,104 @@ TEST(NoProgramManager, StepFailsAtOnceAndSendsNothing) {
   EXPECT_EQ(nullptr, theProgmanLink.GetConversation().GetHandle());
 }
 
+// Wine's own Program Manager server parses the commands the way Program
+// Manager does: an unquoted argument ends at ( ) [ ] or a comma. Unquoted,
+// C:\Apps(old)\ORLO is refused and C:\A,B\ORLO arrives as C:\A (measured).
+// As the link sends them, each directory reaches the shortcut whole. Wine adds
+// an item only for a program it can find, so the items run Notepad by its
+// full path.
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr)
+    return bytes;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+    bytes.append(buffer, n);
+  fclose(file);
+  return bytes;
+}
+
+std::string Utf16(const std::string& ascii) {
+  std::string wide;
+  for (char ch : ascii) {
+    wide += ch;
+    wide += '\0';
+  }
+  return wide;
+}
+
+BOOL CALLBACK CollectQuotingGroupWindow(HWND hwnd, LPARAM lParam) {
+  char className[64] = "", title[64] = "";
+  GetClassNameA(hwnd, className, sizeof className);
+  GetWindowTextA(hwnd, title, sizeof title);
+  if (lstrcmpA(className, "ExplorerWClass") == 0 && lstrcmpA(title, "ORLOQUOTE") == 0)
+    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> QuotingGroupWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(CollectQuotingGroupWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+// Closes the explorer windows Wine opens on the group (one for CreateGroup,
+// one for ShowGroup). They come from processes of their own, so wait for
+// them a little.
+void CloseQuotingGroupWindows() {
+  DWORD start = GetTickCount();
+  while (QuotingGroupWindows().empty() && MillisecondsSince(start) < 10000)
+    progman_test::SleepPumping(50);
+  start = GetTickCount();
+  while (QuotingGroupWindows().size() < 2 && MillisecondsSince(start) < 2000)
+    progman_test::SleepPumping(50);
+  printf("explorer windows on the group: %u\n",
+         static_cast<unsigned>(QuotingGroupWindows().size()));
+  for (HWND hwnd : QuotingGroupWindows())
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  start = GetTickCount();
+  while (!QuotingGroupWindows().empty() && MillisecondsSince(start) < 5000)
+    progman_test::SleepPumping(50);
+}
+
+TEST(WineShell, QuotedDelimitersReachTheShortcutWhole) {
+  char szSystem[MAX_PATH] = "";
+  GetSystemDirectoryA(szSystem, sizeof szSystem);
+  const std::string notepad = std::string(szSystem) + "\\notepad.exe";
+  char szAppData[MAX_PATH] = "";
+  ASSERT_NE(0u, GetEnvironmentVariableA("APPDATA", szAppData, sizeof szAppData));
+  const std::string group =
+      std::string(szAppData) + "\\Microsoft\\Windows\\Start Menu\\Programs\\ORLOQUOTE";
+  struct Item {
+    const char* pszName;
+    const char* pszDir;
+  } items[] = {
+      {"Parens", "C:\\Apps(old)\\ORLO"},
+      {"Comma", "C:\\A,B\\ORLO"},
+      {"Brackets", "C:\\[x]\\ORLO"},
+      {"Blank", "C:\\My Apps\\ORLO"},
+  };
+
+  CProgmanLink link;
+  ASSERT_TRUE(link.Connect());
+  ASSERT_TRUE(link.CreateGroup("ORLOQUOTE"));
+  for (const Item& item : items)
+    EXPECT_TRUE(link.AddItem(notepad.c_str(), item.pszName, notepad.c_str(), item.pszDir))
+        << item.pszDir;
+  link.Disconnect();
+
+  // Windows first: an explorer window that starts after its folder is gone
+  // does not open, and one that does would be left behind.
+  CloseQuotingGroupWindows();
+  for (const Item& item : items) {
+    std::string lnk = ReadFileBytes(group + "\\" + item.pszName + ".lnk");
+    EXPECT_NE(std::string::npos, lnk.find(Utf16(item.pszDir)))
+        << item.pszName << ".lnk (" << lnk.size() << " bytes) lacks " << item.pszDir;
+    DeleteFileA((group + "\\" + item.pszName + ".lnk").c_str());
+  }
+  RemoveDirectoryA(group.c_str());
+}
+
 }  // namespace
