@@ -1,7 +1,9 @@
 // What goes wrong around the copy of the real SETUP.EXE, and what the user
 // is told: a missing source, the program run from its own destination, files
 // at the destination that cannot be replaced, destinations that cannot be
-// made, and a disk that fills up.
+// made, a disk that fills up, and a program path too long for the program.
+#include <memory>
+
 #include "tests/e2e/install_e2e_support.h"
 
 namespace {
@@ -153,6 +155,126 @@ TEST_F(DestinationFaults, AFileWhereAParentShouldBe) {
   std::vector<unsigned char> bytes;
   ASSERT_TRUE(ReadWholeFile(Under("file"), &bytes));
   EXPECT_EQ(Bytes("a file"), bytes);
+}
+
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// SETUP.EXE started from a path that Wine's CreateProcess refuses: by Wine's
+// own loader, from a shell started through start.exe, in the directory
+// currentUnixDir. Found by its Welcome dialog; ended, if still running,
+// when the object goes.
+class LoaderStartedProcess {
+ public:
+  LoaderStartedProcess() = default;
+  ~LoaderStartedProcess() {
+    if (!process_)
+      return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, kDefaultTimeoutMs);
+    }
+    CloseHandle(process_);
+  }
+  LoaderStartedProcess(const LoaderStartedProcess&) = delete;
+  LoaderStartedProcess& operator=(const LoaderStartedProcess&) = delete;
+
+  Result Start(const std::string& exeUnixPath, const std::string& currentUnixDir, HWND* welcome) {
+    if (!install_test::StartUnixProgram("/bin/sh -c \"cd " + currentUnixDir + " && exec wine " +
+                                        exeUnixPath + "\""))
+      return ::testing::AssertionFailure() << "cannot start the shell";
+    Result seen = WaitForWindowMatching(
+        0, [](const WindowInfo& w) { return w.visible && w.caption == "Welcome"; }, "Welcome",
+        welcome);
+    if (!seen)
+      return seen;
+    GetWindowThreadProcessId(*welcome, &pid_);
+    process_ =
+        OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid_);
+    if (!process_)
+      return ::testing::AssertionFailure() << "cannot open process " << pid_;
+    return ::testing::AssertionSuccess();
+  }
+  DWORD pid() const { return pid_; }
+  bool WaitForExit(DWORD* exitCode) {
+    return WaitForSingleObject(process_, kDefaultTimeoutMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process_, exitCode);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+// A copy of the distribution directory whose path is longer than the 1024
+// characters the program reserves for its own file name. Made and removed
+// with the wide, \\?\ forms: the ANSI file functions stop at MAX_PATH.
+class LongProgramPath : public InstallRun {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(InstallRun::SetUp());
+    longDir_ = Under("long");
+    for (int level = 0; level < 6; level++)
+      longDir_ += "\\" + std::string(190, 'd') + std::to_string(level);
+    std::string made = kDestRoot;
+    for (size_t at = strlen(kDestRoot) + 1; at <= longDir_.size(); at++) {
+      if (at == longDir_.size() || longDir_[at] == '\\')
+        ASSERT_TRUE(CreateDirectoryW(Wide("\\\\?\\" + longDir_.substr(0, at)).c_str(), nullptr))
+            << "cannot make a directory " << at << " characters long";
+    }
+    for (const char* name :
+         {"SETUP.EXE", "ORLO.EXE", "README.TXT", "ORLO.HLP", "MFC30.DLL", "MFCN30.DLL",
+          "MSVCRT20.DLL", "TESK.FON", "TESKW.FON", "TESKDT.FON", "TESKDB.FON"})
+      ASSERT_TRUE(CopyFileW(Wide("\\\\?\\" + Dist(name)).c_str(),
+                            Wide("\\\\?\\" + longDir_ + "\\" + name).c_str(), FALSE))
+          << name;
+  }
+  void TearDown() override {
+    longSetup_.reset();
+    // Too long for the ANSI functions that the harness removes trees with.
+    std::string unixPath = install_test::UnixPathOf(Under("long"));
+    if (!unixPath.empty() && install_test::StartUnixProgram("/bin/rm -rf " + unixPath))
+      install_test::WaitUntil([&] { return !DirectoryExists(Under("long")); });
+    InstallRun::TearDown();
+  }
+
+  std::string longDir_;
+  std::unique_ptr<LoaderStartedProcess> longSetup_{new LoaderStartedProcess};
+};
+
+TEST_F(LongProgramPath, IsAFailureRatherThanACopyFromElsewhere) {
+  ASSERT_GT(longDir_.size(), 1024u);
+  // Started with the scratch copy as the current directory: a program that
+  // ignored the cut path would install from there.
+  std::string longUnix =
+      install_test::UnixPathOf(Under("long")) + longDir_.substr(Under("long").size());
+  for (char& ch : longUnix)
+    if (ch == '\\')
+      ch = '/';
+  HWND welcome = nullptr;
+  ASSERT_TRUE(
+      longSetup_->Start(longUnix + "/SETUP.EXE", install_test::UnixPathOf(dist_), &welcome));
+  DWORD pid = longSetup_->pid();
+  ASSERT_TRUE(ClickControl(welcome, IDOK));
+  HWND installDir = nullptr;
+  ASSERT_TRUE(WaitForWindow(pid, "Install Directory", &installDir));
+  const std::string dest = Under("dest");
+  ASSERT_TRUE(ReplaceText(Control(installDir, kDestDirEdit), dest));
+  ASSERT_TRUE(ClickControl(installDir, IDOK));
+  std::vector<HWND> answered;
+  for (const char* text :
+       {"Unable to get the directory of the setup program", "Failed to install ORLO"}) {
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(pid, &box, kDefaultTimeoutMs, answered)) << DescribeWindows(pid);
+    EXPECT_EQ(text, box.text);
+    answered.push_back(box.hwnd);
+    ASSERT_TRUE(ClickControl(box.hwnd, IDOK));
+  }
+  DWORD exitCode = 1234;
+  ASSERT_TRUE(longSetup_->WaitForExit(&exitCode)) << DescribeWindows(pid);
+  EXPECT_EQ(0u, exitCode);
+  EXPECT_TRUE(DirectoryExists(dest)) << "made before the program looks for its directory";
+  for (const char* name : kProductFiles)
+    EXPECT_FALSE(FileExists(JoinPath(dest, name))) << name << " was installed";
 }
 
 }  // namespace
