@@ -15,6 +15,10 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
   // root exists.
   const std::string typed = std::string(kDestRoot) + "/missing//parents\\ORLO\\";
   const std::string dest = Under("missing\\parents\\ORLO");
+  // The demonstration payload is copied in a fraction of a second; one
+  // larger file keeps a file's texts on the screen long enough to be read
+  // as a pair.
+  ASSERT_TRUE(WriteWholeFile(Dist("MFC30.DLL"), ChunkedPayload("MFC30.DLL", 8 << 20)));
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
   ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
 
