@@ -73,7 +73,7 @@ void ExpectControlsMatch(HWND dialog, const std::vector<TemplateControl>& expect
 }
 
 class SetupRun : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     RemoveTree("C:\\ORLO");
     ASSERT_FALSE(DistDir().empty()) << "ORLO_DIST_DIR is not set";
@@ -121,7 +121,8 @@ TEST_F(SetupRun, EscOnWelcomeEndsQuietly) {
 TEST_F(SetupRun, WelcomeIsItsTemplate) {
   EXPECT_EQ(kPromptDialogStyle, WindowStyle(welcome_) & ~kAddedBySystem)
       << std::hex << "style 0x" << WindowStyle(welcome_) << ": no system menu, no close box";
-  EXPECT_EQ(0u, WindowExStyle(welcome_) & ~(WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT))
+  EXPECT_EQ(
+      0u, WindowExStyle(welcome_) & ~(WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT))
       << std::hex << "exstyle 0x" << WindowExStyle(welcome_);
   EXPECT_TRUE(ClientMatchesTemplate(welcome_, 200, 65));
   ExpectControlsMatch(welcome_, kWelcomeControls);

@@ -14,8 +14,8 @@ TEST(GdiWrappers, BrushAndFontAreDeletedWithTheirWrapper) {
     ASSERT_NE(nullptr, hBrush);
     EXPECT_EQ(OBJ_BRUSH, (int)GetObjectType(hBrush));
     CFont font;
-    ASSERT_TRUE(font.CreateFont(60, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0x10,
-                                "Times New"));
+    ASSERT_TRUE(
+        font.CreateFont(60, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0x10, "Times New"));
     hFont = font.GetSafeHandle();
     EXPECT_EQ(OBJ_FONT, (int)GetObjectType(hFont));
   }
@@ -52,7 +52,7 @@ TEST(GdiWrappers, SelectObjectReturnsWhatItReplaced) {
 }
 
 class TempFile : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);

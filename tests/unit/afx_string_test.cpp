@@ -81,8 +81,8 @@ TEST(CStringBuffer, GetBufferReleaseBuffer) {
 
 TEST(CStringListTest, KeepsInsertionOrderAcrossBlocks) {
   CStringList list(3);  // small blocks, so that several are needed
-  const char* names[] = {"ORLO.EXE", "README.TXT", "ORLO.HLP", "MFC30.DLL", "ORLO.EXE",
-                         "",         "TESK.FON"};
+  const char* names[] = {"ORLO.EXE", "README.TXT", "ORLO.HLP", "MFC30.DLL",
+                         "ORLO.EXE", "",           "TESK.FON"};
   for (const char* name : names)
     list.AddTail(name);
   EXPECT_EQ(7, list.GetCount());

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
-  MessageBoxA(NULL, "ORLO 1.1 (demonstration build) is installed.", "ORLO", MB_OK | MB_ICONINFORMATION);
+  MessageBoxA(NULL, "ORLO 1.1 (demonstration build) is installed.", "ORLO",
+              MB_OK | MB_ICONINFORMATION);
   return 0;
 }
