@@ -16,14 +16,7 @@ namespace {
 using progman_test::MillisecondsSince;
 using progman_test::ProgmanStandIn;
 
-// A valid instance accepts a new string handle; an ended one does not.
-bool InstanceIsAlive(DWORD dwInstance) {
-  HSZ hsz = DdeCreateStringHandleA(dwInstance, "probe", CP_WINANSI);
-  if (hsz == NULL)
-    return false;
-  DdeFreeStringHandle(dwInstance, hsz);
-  return true;
-}
+using progman_test::InstanceIsAlive;
 
 TEST(DdeCallback, AnswersNothing) {
   const UINT types[] = {XTYP_REGISTER,      XTYP_UNREGISTER, XTYP_DISCONNECT,

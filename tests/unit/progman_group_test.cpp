@@ -15,14 +15,7 @@
 
 namespace {
 
-// Whether a DDEML instance identifier names a live instance of this thread.
-bool InstanceIsAlive(DWORD dwInstance) {
-  HSZ hsz = DdeCreateStringHandleA(dwInstance, "probe", CP_WINANSI);
-  if (hsz == NULL)
-    return false;
-  DdeFreeStringHandle(dwInstance, hsz);
-  return true;
-}
+using progman_test::InstanceIsAlive;
 
 void FailAtExit(const char* pszWhat) {
   fprintf(stderr, "static lifetime: %s\n", pszWhat);

@@ -19,22 +19,13 @@
 #include <vector>
 
 #include "tests/e2e/harness.h"
+#include "tools/bench/bench_util.h"
 
 namespace {
 
 using namespace e2e;
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return (double)c.QuadPart * 1000.0 / (double)f.QuadPart;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using bench::Median;
+using bench::Now;
 
 // Waits for a visible top-level window of pid with this caption.
 HWND WaitForCaption(const Process& p, const std::string& caption, DWORD timeoutMs = 120000) {

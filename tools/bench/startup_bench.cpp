@@ -13,17 +13,13 @@
 #include <vector>
 
 #include "tests/e2e/harness.h"
+#include "tools/bench/bench_util.h"
 
 namespace {
 
 using namespace e2e;
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return (double)c.QuadPart * 1000.0 / (double)f.QuadPart;
-}
+using bench::Median;
+using bench::Now;
 
 // Milliseconds from the start of exe to a visible window captioned caption,
 // or a negative number when it did not show within ten seconds.
@@ -39,11 +35,6 @@ double TimeToWindow(const std::string& exe, const std::string& dir, const std::s
     Sleep(1);
   }
   return -1;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace
