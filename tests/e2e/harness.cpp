@@ -380,20 +380,6 @@ Result FilesEqual(const std::string& a, const std::string& b) {
 
 // ---- Processes ------------------------------------------------------------
 
-Result UseUnmanagedWindows() {
-  HKEY key = nullptr;
-  LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0,
-                                KEY_SET_VALUE, nullptr, &key, nullptr);
-  if (status == ERROR_SUCCESS) {
-    status = RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(key);
-  }
-  if (status != ERROR_SUCCESS)
-    return ::testing::AssertionFailure()
-           << "cannot set the X11 driver's Managed option: error " << status;
-  return ::testing::AssertionSuccess();
-}
-
 Process::~Process() {
   Kill();
   Close();
@@ -425,9 +411,6 @@ Result Process::Start(const std::string& exe, const std::string& currentDir,
                       const std::string& args) {
   if (process_)
     return ::testing::AssertionFailure() << "this Process already started pid " << pid_;
-  static const Result unmanaged = UseUnmanagedWindows();
-  if (!unmanaged)
-    return unmanaged;
   std::string commandLine = Quoted(exe);
   if (!args.empty())
     commandLine += " " + args;

@@ -14,12 +14,12 @@
 //   DISPLAY while the prefix's wineserver still runs gets no windows (its
 //   DialogBox returns 0 at once). Run `wineserver -k` (or wait for it to end,
 //   a few seconds after the last program) before switching DISPLAY.
-// - Without a window manager, hiding a managed top-level window (EndDialog,
-//   a message box closing, ShowWindow(SW_HIDE)) blocks the program for 2 s:
-//   Wine waits for a window manager that never answers. Process::Start
-//   therefore sets the prefix's X11 driver option Managed=N once
-//   (UseUnmanagedWindows): then a dialog is gone 25-30 ms after Esc, and Wine
-//   draws captions and frames itself, so screenshots show them.
+// - Without a window manager, hiding a top-level window of the X desktop
+//   (EndDialog, a message box closing) blocks the program for 2 s: Wine waits
+//   for a window manager that never answers. tools/wine-run.sh therefore
+//   makes every prefix it creates run its programs on one Wine virtual
+//   desktop: a dialog is then gone 25-30 ms after Esc, and Wine draws
+//   captions and frames itself, so screenshots show them.
 // - Everything posted is asynchronous. Messages posted to windows of one
 //   thread are handled in the order they were posted, so "type, then click"
 //   needs no pause in between; but after posting, the target has not acted
@@ -128,14 +128,6 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
 // ---- Processes ------------------------------------------------------------
-
-// Makes the X11 driver of programs started from now on in this Wine prefix
-// create unmanaged top-level windows (HKCU\Software\Wine\X11 Driver,
-// Managed=N). Under Xvfb without a window manager, hiding a managed window
-// blocks the hiding program for 2 s (it waits for a window manager that never
-// answers): every closed dialog or message box would cost 2 s. Process::Start
-// calls this once.
-Result UseUnmanagedWindows();
 
 // A started program. If it is still running when the object dies (the test
 // failed half-way), it is terminated and waited for, taking its windows along.
