@@ -18,6 +18,39 @@ void CopyTerminated(char* pszDest, LPCSTR pszSource, size_t nSize) {
   pszDest[n] = 0;
 }
 
+// The common dialogs are loaded when a file dialog first opens, not when the
+// program starts: comdlg32 brings a chain of other libraries with it, which
+// made the first dialog of every run appear a third later, and most runs
+// never open a file dialog.
+struct CommonDialogs {
+  typedef BOOL(WINAPI* PFN_FILE_DIALOG)(LPOPENFILENAMEA);
+  typedef DWORD(WINAPI* PFN_EXTENDED_ERROR)();
+  PFN_FILE_DIALOG pfnGetOpenFileName;
+  PFN_FILE_DIALOG pfnGetSaveFileName;
+  PFN_EXTENDED_ERROR pfnCommDlgExtendedError;
+};
+
+const CommonDialogs* LoadCommonDialogs() {
+  static CommonDialogs s_functions;
+  static bool s_bLoaded = false;
+  if (!s_bLoaded) {
+    HMODULE hModule = LoadLibraryA("comdlg32.dll");
+    if (!hModule)
+      return NULL;
+    s_functions.pfnGetOpenFileName = reinterpret_cast<CommonDialogs::PFN_FILE_DIALOG>(
+        GetProcAddress(hModule, "GetOpenFileNameA"));
+    s_functions.pfnGetSaveFileName = reinterpret_cast<CommonDialogs::PFN_FILE_DIALOG>(
+        GetProcAddress(hModule, "GetSaveFileNameA"));
+    s_functions.pfnCommDlgExtendedError = reinterpret_cast<CommonDialogs::PFN_EXTENDED_ERROR>(
+        GetProcAddress(hModule, "CommDlgExtendedError"));
+    if (!s_functions.pfnGetOpenFileName || !s_functions.pfnGetSaveFileName ||
+        !s_functions.pfnCommDlgExtendedError)
+      return NULL;
+    s_bLoaded = true;  // the library stays loaded for the rest of the run
+  }
+  return &s_functions;
+}
+
 bool IsOkOrCancel(UINT message, WPARAM wParam) {
   return message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL);
 }
@@ -56,10 +89,16 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
 }
 
 INT_PTR CFileDialog::DoModal() {
+  const CommonDialogs* pDialogs = LoadCommonDialogs();
+  if (!pDialogs) {
+    m_dwCommDlgError = CDERR_INITIALIZATION;
+    return IDCANCEL;
+  }
   m_ofn.hwndOwner = GetOwnerHwnd();
   m_bModal = TRUE;
-  BOOL bAccepted = m_bOpenFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);
-  m_dwCommDlgError = bAccepted ? 0 : CommDlgExtendedError();
+  BOOL bAccepted = m_bOpenFileDialog ? pDialogs->pfnGetOpenFileName(&m_ofn)
+                                     : pDialogs->pfnGetSaveFileName(&m_ofn);
+  m_dwCommDlgError = bAccepted ? 0 : pDialogs->pfnCommDlgExtendedError();
   m_bModal = FALSE;
   // The window is gone; normally WM_NCDESTROY has detached us already.
   Detach();
