@@ -141,11 +141,6 @@ int CString::Find(char ch) const {
   return -1;
 }
 
-int CString::Find(LPCSTR pszSub) const {
-  const char* p = strstr(m_pchData, pszSub ? pszSub : "");
-  return p ? (int)(p - m_pchData) : -1;
-}
-
 int CString::ReverseFind(char ch) const {
   for (int i = m_nLength - 1; i >= 0; i--)
     if (m_pchData[i] == ch)

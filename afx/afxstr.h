@@ -38,9 +38,8 @@ class CString {
   // Byte-wise, case-sensitive comparison, as strcmp.
   int Compare(LPCSTR psz) const;
 
-  // First position of ch (or of the substring), -1 when there is none.
+  // First position of ch, -1 when there is none.
   int Find(char ch) const;
-  int Find(LPCSTR pszSub) const;
   // Last position of ch, -1 when there is none.
   int ReverseFind(char ch) const;
   CString Left(int nCount) const;

@@ -50,7 +50,6 @@ TEST(CStringSearch, FindReverseFindLeftRight) {
   EXPECT_STREQ("ORLO", s.Right(4));
   EXPECT_STREQ("", s.Left(-1));
   EXPECT_STREQ("D:\\My Apps\\ORLO", s.Right(100));
-  EXPECT_EQ(3, s.Find("My"));
 }
 
 TEST(CStringBuild, AppendConcatenateCompare) {
