@@ -5,16 +5,22 @@ orlo_ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then
     return 0
   fi
-  local n=${ORLO_XVFB_DISPLAY:-93}
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
-    n=$((n + 1))
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+  # Xvfb picks a free display itself and writes its number to fd 3 only
+  # once it accepts clients: a socket file alone does not say so.
+  local numfile n=""
+  numfile=$(mktemp /tmp/orlo-xvfb.XXXXXX)
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 </dev/null &
   orlo_display_pid=$!
   for _ in $(seq 1 100); do
-    [ -S "/tmp/.X11-unix/X$n" ] && break
+    n=$(tr -dc 0-9 <"$numfile")
+    [ -n "$n" ] && break
     sleep 0.1
   done
+  rm -f "$numfile"
+  if [ -z "$n" ]; then
+    echo "display.sh: Xvfb did not start within 10 s" >&2
+    return 1
+  fi
   export DISPLAY=":$n"
 }
 orlo_end_display() {

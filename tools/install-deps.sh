@@ -1,31 +1,116 @@
 #!/bin/bash
-# Installs what building and testing SETUP.EXE needs on Debian 12, as root.
+# Installs what building and testing SETUP.EXE needs on Debian 12, as root,
+# and makes the Debian 13 root that the programs run in under Wine 10.
+#
+# Why a second root: Debian 12's Wine 8 cannot run 32-bit Windows programs
+# without running 32-bit Linux code, which some machines refuse. Debian 13's
+# Wine 10 runs them in WoW64 mode (64-bit Linux code only), but its libraries
+# need Debian 13's C library. tools/wine-run.sh enters the root.
+#
 # Packages come from Debian's archive only; nothing is installed when
-# everything is there already.
-set -euo pipefail
+# everything is there already. The root is made once per machine, outside the
+# checkout, and marked complete by a stamp; a root without the stamp is a
+# half-made one and is made again from nothing.
+set -Eeuo pipefail
+cd "$(dirname "$0")/.."
+. tools/wine-root.sh
 
 packages=(
   cmake ninja-build            # the build
   mingw-w64                    # i686 and x86_64 cross compilers, windres, objdump
   googletest                   # GoogleTest's source, cross-built with our toolchain
-  wine wine64                  # runs the x86_64 build and the tests
   xvfb xauth                   # a display when there is none
   imagemagick                  # screenshots to PNG for the demonstration
   file                         # the static checks read the PE header with it
+  debootstrap bubblewrap       # make and enter the Wine 10 root
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
+step() { echo "install-deps: $1"; current_step=$1; }
+current_step=""
+trap 'echo "install-deps: FAILED at step: $current_step" >&2' ERR
+
+need_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: run as root to $1" >&2
+    exit 1
+  fi
+}
+
+install_host_packages() {
+  local missing=() p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  need_root "install: ${missing[*]}"
+  step "host packages: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q >/dev/null
+  apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The mirror this machine's apt uses, so that the root comes from the same
+# place as every other package.
+debian_mirror() {
+  local uri
+  uri=$(grep -hs '^URIs:' /etc/apt/sources.list.d/*.sources | awk '{print $2}' | grep -v security | head -n 1)
+  [ -n "$uri" ] || uri=$(grep -hs '^deb ' /etc/apt/sources.list | awk '{print $2}' | head -n 1)
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
+# Runs a command inside the root being made, with the host's name service.
+in_new_root() {
+  bwrap --bind "$ORLO_WINE_ROOT" / --dev /dev --proc /proc --perms 1777 --tmpfs /tmp \
+    --ro-bind /etc/resolv.conf /etc/resolv.conf \
+    --setenv DEBIAN_FRONTEND noninteractive --setenv PATH /usr/sbin:/usr/bin:/sbin:/bin "$@"
+}
+
+make_wine_root() {
+  local root=$ORLO_WINE_ROOT mirror log
+  need_root "make the Wine 10 root in $root"
+  mirror=$(debian_mirror)
+  log=$(dirname "$root")/wine10-root.log
+  mkdir -p "$(dirname "$root")"
+  : >"$log"
+  if [ -e "$root" ]; then
+    step "root: removing $root (half-made, or made by an older recipe)"
+    # A Wine server started from the old root would go on serving its
+    # deleted files to the programs of the new one.
+    pkill -f '^/usr/lib/wine/wineserver' || true
+    rm -rf "$root"
+  fi
+  step "root: debootstrap trixie from $mirror into $root (log: $log)"
+  debootstrap --variant=minbase trixie "$root" "$mirror" >>"$log" 2>&1
+  step "root: installing Wine 10 (wine64, wine, libwine), locales and chattr (e2fsprogs)"
+  in_new_root apt-get update -q --error-on=any >>"$log" 2>&1
+  in_new_root apt-get install -y -q --no-install-recommends wine64 wine libwine locales e2fsprogs >>"$log" 2>&1
+  step "root: fetching the 32-bit Windows DLLs (libwine:i386)"
+  in_new_root dpkg --add-architecture i386 >>"$log" 2>&1
+  in_new_root apt-get update -q --error-on=any >>"$log" 2>&1
+  in_new_root sh -c 'cd /var/cache/apt/archives && apt-get download -q libwine:i386' >>"$log" 2>&1
+  step "root: unpacking the 32-bit Windows DLLs into the 64-bit Wine tree"
+  in_new_root sh -c '
+    set -e
+    deb=$(ls /var/cache/apt/archives/libwine_*_i386.deb | head -n 1)
+    dpkg -x "$deb" /var/tmp/libwine-i386
+    src=/var/tmp/libwine-i386/usr/lib/i386-linux-gnu/wine/i386-windows
+    dst=/usr/lib/x86_64-linux-gnu/wine/i386-windows
+    test -f "$src/kernel32.dll"
+    mkdir -p "$dst"
+    cp -a "$src/." "$dst/"
+    rm -rf /var/tmp/libwine-i386 /var/cache/apt/archives/*.deb' >>"$log" 2>&1
+  step "root: generating the locales the tests start Wine with"
+  in_new_root sh -c "printf '%s\n' $ORLO_WINE_LOCALES_GEN >/etc/locale.gen && locale-gen" >>"$log" 2>&1
+  step "root: checking that Wine 10 answers"
+  in_new_root /usr/lib/wine/wine64 --version >>"$log" 2>&1
+  echo "$ORLO_WINE_ROOT_RECIPE" >"$root/$ORLO_WINE_ROOT_STAMP"
+  step "root: complete ($(du -sh "$root" | cut -f1))"
+}
+
+install_host_packages
+if wine_root_is_complete; then
   exit 0
 fi
-echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -ne 0 ]; then
-  echo "Run as root to install the packages above." >&2
-  exit 1
-fi
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+started=$(date +%s)
+make_wine_root
+echo "install-deps: the Wine 10 root took $(($(date +%s) - started)) s"

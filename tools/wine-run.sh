@@ -1,20 +1,61 @@
 #!/bin/bash
-# Runs a Windows program of ours under Wine for CTest (the cross-compiling
-# emulator): a Wine prefix in the build tree, made once; Xvfb when there is no
-# display; the program's output collected through a file, because Wine's
-# helper processes inherit our stdout and would keep a pipe open.
+# The one way our scripts and CTest start Wine: Wine 10 from the Debian 13
+# root that tools/install-deps.sh makes, which runs the 32-bit (PE32) and the
+# 64-bit programs alike, the 32-bit ones in WoW64 mode. The root is entered
+# with the checkout and /tmp at their own paths, so a Z: path names the same
+# file inside and out; the host's Xvfb is reached through /tmp/.X11-unix.
 #
-#   wine-run.sh --prefix DIR program.exe [args...]
+#   wine-run.sh [--prefix DIR] [--locale NAME] program.exe [args...]
+#   wine-run.sh [--prefix DIR] --wineserver [args...]   (e.g. -k, -w)
+#
+# A Wine prefix is made on first use; concurrent callers wait for the first
+# one. Without a display, an Xvfb is started. The program's output is
+# collected through a file, because Wine's helper processes inherit our
+# stdout and would keep a pipe open.
 set -u
-if [ "${1:-}" = "--prefix" ]; then
-  prefix=$2
-  shift 2
-else
-  prefix=${WINEPREFIX:-$PWD/wineprefix}
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-root.sh"
+checkout=$(dirname "$here")
+
+prefix=${WINEPREFIX:-$PWD/wineprefix}
+locale=${ORLO_WINE_LOCALE:-en_US.UTF-8}
+server=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --prefix) prefix=$2; shift 2 ;;
+    --locale) locale=$2; shift 2 ;;
+    --wineserver) server=1; shift; break ;;
+    *) break ;;
+  esac
+done
+
+if ! wine_root_is_complete; then
+  echo "wine-run.sh: no complete Wine 10 root at $ORLO_WINE_ROOT; run tools/install-deps.sh as root" >&2
+  exit 125
 fi
-export WINEPREFIX=$prefix
+
+# Runs a command inside the root. The host's /dev is shared whole, so that
+# every program of one Wine server sees the same /dev/shm and /dev/full.
+in_root() {
+  local binds=(--bind "$checkout" "$checkout")
+  case "$prefix" in
+    "$checkout"/* | /tmp/*) ;;
+    *) mkdir -p "$prefix" && binds+=(--bind "$prefix" "$prefix") ;;
+  esac
+  bwrap --bind "$ORLO_WINE_ROOT" / --dev-bind /dev /dev --proc /proc --bind /tmp /tmp \
+    "${binds[@]}" --chdir "$PWD" \
+    --setenv PATH /usr/lib/wine:/usr/bin:/bin --setenv HOME /root \
+    --setenv LANG "$locale" --setenv LC_ALL "$locale" \
+    --setenv WINEPREFIX "$prefix" --unsetenv WINEARCH "$@"
+}
+
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
+
+if [ $server -eq 1 ]; then
+  in_root /usr/lib/wine/wineserver "$@"
+  exit $?
+fi
 
 start_xvfb() {
   local n=${ORLO_XVFB_DISPLAY:-91}
@@ -22,7 +63,7 @@ start_xvfb() {
   exec 8>"/tmp/.orlo-xvfb-$n.lock"
   flock 8
   if ! [ -S "/tmp/.X11-unix/X$n" ]; then
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
     for _ in $(seq 1 100); do
       [ -S "/tmp/.X11-unix/X$n" ] && break
       sleep 0.1
@@ -38,19 +79,21 @@ mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 if ! [ -f "$prefix/system.reg" ]; then
-  wineboot -i >"$prefix.boot.log" 2>&1 < /dev/null
-  # Every program of the prefix runs on one virtual desktop: Wine then draws
-  # captions and frames itself, and a closing window does not wait for an X
-  # window manager that is not there (2 s a window without it).
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$prefix.boot.log" 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$prefix.boot.log" 2>&1
-  wineserver -w
+  {
+    in_root wine64 wineboot -i
+    # Every program of the prefix runs on one virtual desktop: Wine then
+    # draws captions and frames itself, and a closing window does not wait
+    # for an X window manager that is not there.
+    in_root wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+    in_root wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+    in_root wineserver -w
+  } >"$prefix.boot.log" 2>&1 </dev/null
 fi
 flock -u 9
 exec 9>&-
 
 out=$(mktemp /tmp/orlo-wine-run.XXXXXX)
-wine "$@" >"$out" 2>&1 < /dev/null
+in_root wine64 "$@" >"$out" 2>&1 </dev/null
 rc=$?
 cat "$out"
 rm -f "$out"
