@@ -30,6 +30,15 @@ struct CommonDialogs {
   PFN_EXTENDED_ERROR pfnCommDlgExtendedError;
 };
 
+// GetProcAddress's FARPROC says nothing of the real signature. Going through
+// void* states that we know it, and keeps the compiler's calling-convention
+// warning alive for every other function-pointer cast in the program.
+template <typename PFN>
+bool LoadProc(HMODULE hModule, LPCSTR pszName, PFN* ppfn) {
+  *ppfn = reinterpret_cast<PFN>(reinterpret_cast<void*>(GetProcAddress(hModule, pszName)));
+  return *ppfn != NULL;
+}
+
 const CommonDialogs* LoadCommonDialogs() {
   static CommonDialogs s_functions;
   static bool s_bLoaded = false;
@@ -37,14 +46,9 @@ const CommonDialogs* LoadCommonDialogs() {
     HMODULE hModule = LoadLibraryA("comdlg32.dll");
     if (!hModule)
       return NULL;
-    s_functions.pfnGetOpenFileName = reinterpret_cast<CommonDialogs::PFN_FILE_DIALOG>(
-        GetProcAddress(hModule, "GetOpenFileNameA"));
-    s_functions.pfnGetSaveFileName = reinterpret_cast<CommonDialogs::PFN_FILE_DIALOG>(
-        GetProcAddress(hModule, "GetSaveFileNameA"));
-    s_functions.pfnCommDlgExtendedError = reinterpret_cast<CommonDialogs::PFN_EXTENDED_ERROR>(
-        GetProcAddress(hModule, "CommDlgExtendedError"));
-    if (!s_functions.pfnGetOpenFileName || !s_functions.pfnGetSaveFileName ||
-        !s_functions.pfnCommDlgExtendedError)
+    if (!LoadProc(hModule, "GetOpenFileNameA", &s_functions.pfnGetOpenFileName) ||
+        !LoadProc(hModule, "GetSaveFileNameA", &s_functions.pfnGetSaveFileName) ||
+        !LoadProc(hModule, "CommDlgExtendedError", &s_functions.pfnCommDlgExtendedError))
       return NULL;
     s_bLoaded = true;  // the library stays loaded for the rest of the run
   }
@@ -65,7 +69,10 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
   if (lpszFileName)
     CopyTerminated(m_szFileName, lpszFileName, sizeof(m_szFileName));
 
-  m_ofn.lStructSize = sizeof(m_ofn);
+  // The size that every 32-bit Windows accepts: the fields added in Windows
+  // 2000 (places bar, FlagsEx) are not used, and older systems refuse a
+  // structure larger than they know.
+  m_ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
   m_ofn.lpstrFile = m_szFileName;
   m_ofn.nMaxFile = kFileNameBufferSize;
   m_ofn.lpstrDefExt = lpszDefExt;

@@ -80,8 +80,8 @@ Result OpenDirectory(HWND picker, const std::string& name) {
 // backslash that the system keeps there except at a drive root.
 Result ReadCurrentDirectory(HANDLE process, std::string* dir) {
   typedef NTSTATUS(WINAPI * QueryFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-  QueryFn query = reinterpret_cast<QueryFn>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess"));
+  QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
   PROCESS_BASIC_INFORMATION info = {};
   if (!query || query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0)
     return ::testing::AssertionFailure() << "NtQueryInformationProcess failed";
