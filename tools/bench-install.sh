@@ -7,35 +7,40 @@
 #
 #   tools/bench-install.sh [ROUNDS]
 #
-# ORLO_BUILD_DIR names an existing x64 build to use instead of building
-# build/x64 (its wineprefix is used).
+# The i686 build (the one we ship) runs first, then the x86_64 build.
+# ORLO_BUILD_DIRS names existing builds to use instead of building build/x86
+# and build/x64 (each one's wineprefix is used).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-3}
-if [ -n "${ORLO_BUILD_DIR:-}" ]; then
-  build=$ORLO_BUILD_DIR
+if [ -n "${ORLO_BUILD_DIRS:-}" ]; then
+  builds=($ORLO_BUILD_DIRS)
 else
   tools/install-deps.sh
   tools/build.sh
-  build=$PWD/build/x64
+  builds=("$PWD/build/x86" "$PWD/build/x64")
 fi
-cmake --build "$build" --target setup orlo_payload copy_floor install_bench >/dev/null 2>&1
-prefix=$build/wineprefix
 win() { echo "Z:$1" | tr / '\\'; }
 
 work=$(mktemp -d /tmp/orlo-bench-install.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; for b in "${builds[@]}"; do tools/wine-run.sh --prefix "$b/wineprefix" --wineserver -k 2>/dev/null || true; done' EXIT
 files="ORLO.EXE README.TXT ORLO.HLP MFC30.DLL MFCN30.DLL MSVCRT20.DLL TESK.FON TESKW.FON TESKDT.FON TESKDB.FON"
-mkdir -p "$work/demo" "$work/large" "$work/dest"
-cp "$build"/dist/* "$work/demo/"
-cp "$build/dist/SETUP.EXE" "$work/large/"
+mkdir -p "$work/large-data"
 for f in $files; do
-  head -c $((64 * 1024 * 1024 / 10)) /dev/urandom >"$work/large/$f"
+  head -c $((64 * 1024 * 1024 / 10)) /dev/urandom >"$work/large-data/$f"
 done
 
-tools/wine-run.sh --prefix "$prefix" "$build/tools/install_bench.exe" \
-  "$(win "$work/demo")" "$(win "$work/large")" "$(win "$build/tools/copy_floor.exe")" \
-  "$(win "$work/dest")" "$rounds" | tee "$work/out.txt" | grep -v "for the script"
+for build in "${builds[@]}"; do
+  cmake --build "$build" --target setup orlo_payload copy_floor install_bench >/dev/null 2>&1
+  echo "== $(basename "$build") build"
+  rm -rf "$work/demo" "$work/large" "$work/dest"
+  mkdir -p "$work/demo" "$work/large" "$work/dest"
+  cp "$build"/dist/* "$work/demo/"
+  cp "$build/dist/SETUP.EXE" "$work/large-data"/* "$work/large/"
+  tools/wine-run.sh --prefix "$build/wineprefix" "$build/tools/install_bench.exe" \
+    "$(win "$work/demo")" "$(win "$work/large")" "$(win "$build/tools/copy_floor.exe")" \
+    "$(win "$work/dest")" "$rounds" | tee -a "$work/out.txt" | grep -v "for the script"
+done
 
 # The host's cp of the same files, median of the same number of rounds.
 time_cp() {
@@ -51,11 +56,15 @@ time_cp() {
   done
   printf '%s\n' "${best[@]}" | sort -n | sed -n "$(((rounds + 1) / 2))p"
 }
+# The floor times come two per build (demo, large), in the order of builds.
 floors=($(sed -n 's/.*floor ms for the script: //p' "$work/out.txt"))
+echo "== the host's cp"
 i=0
-for payload in demo large; do
-  us=$(time_cp "$work/$payload")
-  awk -v us="$us" -v floor="${floors[$i]}" -v p="$payload" 'BEGIN {
-    printf "host cp, %s payload: %.1f ms; floor / cp: %.1fx\n", p, us / 1000, floor / (us / 1000) }'
-  i=$((i + 1))
+for build in "${builds[@]}"; do
+  for payload in demo large; do
+    us=$(time_cp "$work/$payload")
+    awk -v us="$us" -v floor="${floors[$i]}" -v p="$payload" -v b="$(basename "$build")" 'BEGIN {
+      printf "host cp, %s payload: %.1f ms; %s floor / cp: %.1fx\n", p, us / 1000, b, floor / (us / 1000) }'
+    i=$((i + 1))
+  done
 done

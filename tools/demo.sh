@@ -1,6 +1,6 @@
 #!/bin/bash
 # The demonstration: installs what is missing, builds both distributions and
-# runs SETUP.EXE (the x86_64 build) under Wine.
+# runs SETUP.EXE (the i686 build, the one we ship) under Wine 10.
 #   Programs run on a Wine virtual desktop (tools/wine-run.sh), so that Wine
 #   draws captions and frames.
 #   With a display: SETUP.EXE opens for you to click through.
@@ -25,13 +25,13 @@ tools/build.sh
 
 export WINEPREFIX=$PWD/build/demo-prefix
 run="tools/wine-run.sh --prefix $WINEPREFIX"
-dist=$PWD/build/x64/dist
+dist=$PWD/build/x86/dist
 windist="Z:${dist//\//\\}"
 
 . tools/display.sh
 orlo_ensure_display
 finish() {
-  wineserver -k 2>/dev/null || true
+  $run --wineserver -k 2>/dev/null || true
   orlo_end_display
 }
 trap finish EXIT
@@ -51,7 +51,7 @@ rm -rf "$shots"
 mkdir -p "$shots"
 log=$PWD/build/demo.log
 status=0
-$run "$PWD/build/x64/tools/demo_driver.exe" "$windist" "Z:${shots//\//\\}" \
+$run "$PWD/build/x86/tools/demo_driver.exe" "$windist" "Z:${shots//\//\\}" \
   >"$log" 2>&1 </dev/null || status=$?
 cat "$log"
 for bmp in "$shots"/*.bmp; do
