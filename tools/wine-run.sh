@@ -82,12 +82,18 @@ if ! [ -f "$prefix/system.reg" ]; then
   {
     in_root wine64 wineboot -i
     # Every program of the prefix runs on one virtual desktop: Wine then
-    # draws captions and frames itself, and a closing window does not wait
-    # for an X window manager that is not there.
+    # draws captions and frames itself, as screenshots should show them.
     in_root wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
     in_root wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
     in_root wineserver -w
   } >"$prefix.boot.log" 2>&1 </dev/null
+fi
+# Every program of a Wine server shares the display that its first program
+# opened: one started with another display gets no windows and waits for
+# ever. A server left running from a run on another display is stopped.
+if [ "$(cat "$prefix.display" 2>/dev/null)" != "$DISPLAY" ]; then
+  in_root sh -c "wineserver -k; wineserver -w" >/dev/null 2>&1
+  echo "$DISPLAY" >"$prefix.display"
 fi
 flock -u 9
 exec 9>&-

@@ -37,7 +37,7 @@ const NamedId kHiddenControls[] = {
 
 // Wine's old-style save dialog writes its own default title over the
 // template's caption "Select Directory" when the program passes no title
-// (measured: Wine 8.0 shows "Save As"); Windows keeps the template's.
+// (measured: Wine 10 shows "Save As"); Windows keeps the template's.
 const char kWinePickerCaption[] = "Save As";
 
 bool IsPicker(const WindowInfo& window) {

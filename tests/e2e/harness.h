@@ -1,7 +1,7 @@
 // End-to-end test harness: starts SETUP.EXE (or any program) under Wine and
 // drives its windows from the test process the way a person would.
 //
-// Driving windows under Wine: what was measured (Wine 8.0, Xvfb 1024x768x24,
+// Driving windows under Wine: what was measured (Wine 10.0, Xvfb 1024x768x24,
 // no window manager; harness_selftest_e2e.cpp shows most of it)
 // ---------------------------------------------------------------------------
 // - The test program and the program under test must be on the same Wine
@@ -14,12 +14,11 @@
 //   DISPLAY while the prefix's wineserver still runs gets no windows (its
 //   DialogBox returns 0 at once). Run `wineserver -k` (or wait for it to end,
 //   a few seconds after the last program) before switching DISPLAY.
-// - Without a window manager, hiding a top-level window of the X desktop
-//   (EndDialog, a message box closing) blocks the program for 2 s: Wine waits
-//   for a window manager that never answers. tools/wine-run.sh therefore
-//   makes every prefix it creates run its programs on one Wine virtual
-//   desktop: a dialog is then gone 25-30 ms after Esc, and Wine draws
-//   captions and frames itself, so screenshots show them.
+// - tools/wine-run.sh makes every prefix it creates run its programs on one
+//   Wine virtual desktop, so Wine draws captions and frames itself and
+//   screenshots show them. (Wine 8 also blocked for 2 s on every hidden
+//   top-level window without one, waiting for a window manager; Wine 10 does
+//   not: the setup dialogs' tests take the same time either way.)
 // - Everything posted is asynchronous. Messages posted to windows of one
 //   thread are handled in the order they were posted, so "type, then click"
 //   needs no pause in between; but after posting, the target has not acted
