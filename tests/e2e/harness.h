@@ -141,6 +141,9 @@ class Process {
 
   // Starts exe (a full path) in currentDir; args follow the quoted exe path.
   Result Start(const std::string& exe, const std::string& currentDir, const std::string& args = "");
+  // Makes the next Start run the program with WINEDEBUG=winedebug and write
+  // Wine's traces of it to tracePath (replaced).
+  void TraceNextStart(const std::string& winedebug, const std::string& tracePath);
   // Waits for the program to end and gives its exit code.
   Result WaitForExit(DWORD* exitCode, DWORD timeoutMs = kDefaultTimeoutMs);
   // Started and not yet ended.
@@ -155,10 +158,14 @@ class Process {
 
  private:
   void Close();
+  Result StartTraced(const std::string& exe, const std::string& currentDir,
+                     const std::string& args);
 
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   DWORD threadId_ = 0;
+  std::string winedebug_;
+  std::string tracePath_;
 };
 
 // ---- Top-level windows ----------------------------------------------------
