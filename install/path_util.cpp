@@ -2,22 +2,55 @@
 
 #include "afx/afxwin.h"
 
+namespace {
+
+BOOL IsSeparator(char ch) { return ch == '\\' || ch == '/'; }
+
+// Two separators and then a server's name.
+BOOL IsNetworkPath(const CString& strPath) {
+  return strPath.GetLength() > 2 && IsSeparator(strPath[0]) && IsSeparator(strPath[1]) &&
+         !IsSeparator(strPath[2]);
+}
+
+// Where the first '\' at or after nFrom stands; the length if there is none.
+int FindBackslash(const CString& strPath, int nFrom) {
+  int i = nFrom;
+  while (i < strPath.GetLength() && strPath[i] != '\\')
+    i++;
+  return i;
+}
+
+// The length of "\\SERVER\SHARE" at the start of a network path; 0 for any
+// other path.
+int ShareLength(const CString& strPath) {
+  if (!IsNetworkPath(strPath))
+    return 0;
+  int nServerEnd = FindBackslash(strPath, 2);
+  if (nServerEnd == strPath.GetLength())
+    return nServerEnd;
+  return FindBackslash(strPath, nServerEnd + 1);
+}
+
+}  // namespace
+
 void NormalizePath(CString& strPath) {
-  CString strResult;
+  // The two backslashes that open a network path are no run to collapse:
+  // with one of them gone, the path would name a directory on the current
+  // drive.
+  BOOL bNetwork = IsNetworkPath(strPath);
+  CString strResult(bNetwork ? "\\\\" : "");
   BOOL bLastWasSeparator = FALSE;
-  for (int i = 0; i < strPath.GetLength(); i++) {
+  for (int i = bNetwork ? 2 : 0; i < strPath.GetLength(); i++) {
     char ch = strPath[i];
-    if (ch == '/')
-      ch = '\\';
-    if (ch != '\\') {
+    if (!IsSeparator(ch)) {
       strResult += ch;
       bLastWasSeparator = FALSE;
     } else if (!bLastWasSeparator) {
-      strResult += ch;
+      strResult += '\\';
       bLastWasSeparator = TRUE;
     }
   }
-  if (!strResult.IsEmpty() && strResult[strResult.GetLength() - 1] == '\\')
+  if (bLastWasSeparator)
     strResult = strResult.Left(strResult.GetLength() - 1);
   strPath = strResult;
 }
@@ -30,6 +63,8 @@ namespace {
 // asking for the parent again would go on for ever.
 BOOL CreateDirectoryLevel(const CString& strPath, BOOL bMayRetry) {
   int nSlash = strPath.ReverseFind('\\');
+  if (nSlash < ShareLength(strPath))
+    nSlash = -1;  // a network share itself is no level to make
   if (nSlash < 0)
     return CreateDirectoryA(strPath, NULL);
 

@@ -7,11 +7,14 @@
 
 // Rewrites a path in place: every '/' becomes '\', every run of separators
 // becomes one '\', and one trailing '\' is dropped. An empty path stays
-// empty. "C:/ORLO//BIN/" -> "C:\ORLO\BIN", "C:\" -> "C:".
+// empty. "C:/ORLO//BIN/" -> "C:\ORLO\BIN", "C:\" -> "C:". A network path
+// keeps the two backslashes before its server: "//SERVER/SHARE/" ->
+// "\\SERVER\SHARE".
 void NormalizePath(CString& strPath);
 
 // Creates the directory and any missing parents. TRUE when the directory
-// was made or is taken to be present.
+// was made or is taken to be present. The server and the share of a network
+// path are not made: the levels start below \\SERVER\SHARE.
 BOOL CreateDirectoryTree(CString strPath);
 
 #endif

@@ -23,9 +23,15 @@ TEST(NormalizePath, RewritesSeparatorsAndDropsOneTrailingBackslash) {
   EXPECT_EQ("", Normalized("\\"));
   EXPECT_EQ("", Normalized(""));
   EXPECT_EQ("", Normalized("/\\//"));
-  EXPECT_EQ("\\SERVER\\SHARE", Normalized("\\\\SERVER\\SHARE"));
   EXPECT_EQ("C:\\A\\B\\C", Normalized("C:\\/A/\\/B////C\\\\"));
   EXPECT_EQ("ORLO", Normalized("ORLO"));
+}
+
+TEST(NormalizePath, KeepsTheTwoBackslashesBeforeAServerName) {
+  EXPECT_EQ("\\\\SERVER\\SHARE", Normalized("\\\\SERVER\\SHARE"));
+  EXPECT_EQ("\\\\SERVER\\SHARE\\ORLO", Normalized("//SERVER/SHARE//ORLO/"));
+  EXPECT_EQ("\\SERVER", Normalized("\\\\\\SERVER")) << "no server name after two";
+  EXPECT_EQ("", Normalized("\\\\"));
 }
 
 bool IsDirectory(const std::string& path) {
