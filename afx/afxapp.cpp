@@ -15,9 +15,8 @@ void ModuleBaseName(char* pszOut) {
     lstrcpyA(pszOut, "Application");
     return;
   }
-  const char* pName = strrchr(szPath, '\\');
-  pName = pName ? pName + 1 : szPath;
-  lstrcpynA(pszOut, pName, MAX_PATH);
+  int nSlash = CString(szPath).ReverseFind('\\');
+  lstrcpynA(pszOut, szPath + nSlash + 1, MAX_PATH);
   char* pDot = strrchr(pszOut, '.');
   if (pDot)
     *pDot = 0;
@@ -31,8 +30,8 @@ void ModuleHelpPath(char* pszOut) {
     return;
   }
   char* pDot = strrchr(pszOut, '.');
-  char* pSlash = strrchr(pszOut, '\\');
-  if (pDot && (!pSlash || pDot > pSlash))
+  int nSlash = CString(pszOut).ReverseFind('\\');
+  if (pDot && pDot - pszOut > nSlash)
     *pDot = 0;
   lstrcatA(pszOut, ".HLP");
 }

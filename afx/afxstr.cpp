@@ -134,18 +134,23 @@ CString operator+(const CString& a, char ch) {
 
 int CString::Compare(LPCSTR psz) const { return strcmp(m_pchData, psz ? psz : ""); }
 
+int AfxCharLength(LPCSTR pch) { return IsDBCSLeadByte((BYTE)pch[0]) && pch[1] != '\0' ? 2 : 1; }
+
 int CString::Find(char ch) const {
-  for (int i = 0; i < m_nLength; i++)
+  for (int i = 0; i < m_nLength; i += AfxCharLength(m_pchData + i))
     if (m_pchData[i] == ch)
       return i;
   return -1;
 }
 
+// Forwards, character by character: a byte seen from the end cannot tell
+// whether it is a character or the second byte of one.
 int CString::ReverseFind(char ch) const {
-  for (int i = m_nLength - 1; i >= 0; i--)
+  int nFound = -1;
+  for (int i = 0; i < m_nLength; i += AfxCharLength(m_pchData + i))
     if (m_pchData[i] == ch)
-      return i;
-  return -1;
+      nFound = i;
+  return nFound;
 }
 
 CString CString::Mid(int nFirst, int nCount) const {

@@ -1,6 +1,7 @@
 // CString and CStringList: the counted ANSI string and the string list that
-// the program uses, with MFC's names and behaviour. Paths are handled byte by
-// byte, as the program expects.
+// the program uses, with MFC's names and behaviour. Text is in the ANSI code
+// page; searches step over the double-byte characters of Far East code pages,
+// whose second byte can be the byte of '\' or '[', as MFC's string does there.
 #ifndef ORLO_AFX_AFXSTR_H
 #define ORLO_AFX_AFXSTR_H
 
@@ -38,9 +39,9 @@ class CString {
   // Byte-wise, case-sensitive comparison, as strcmp.
   int Compare(LPCSTR psz) const;
 
-  // First position of ch, -1 when there is none.
+  // First position of ch as a character of its own, -1 when there is none.
   int Find(char ch) const;
-  // Last position of ch, -1 when there is none.
+  // Last position of ch as a character of its own, -1 when there is none.
   int ReverseFind(char ch) const;
   CString Left(int nCount) const;
   CString Right(int nCount) const;
@@ -65,6 +66,11 @@ class CString {
   int m_nLength;
   int m_nCapacity;  // 0 while m_pchData is s_empty
 };
+
+// Bytes of the character at pch in the ANSI code page: 2 for the first byte
+// of a double-byte character followed by its second, else 1. On single-byte
+// code pages always 1.
+int AfxCharLength(LPCSTR pch);
 
 inline bool operator==(const CString& a, LPCSTR b) { return a.Compare(b) == 0; }
 inline bool operator!=(const CString& a, LPCSTR b) { return a.Compare(b) != 0; }

@@ -16,7 +16,7 @@ BOOL IsNetworkPath(const CString& strPath) {
 int FindBackslash(const CString& strPath, int nFrom) {
   int i = nFrom;
   while (i < strPath.GetLength() && strPath[i] != '\\')
-    i++;
+    i += AfxCharLength((LPCSTR)strPath + i);
   return i;
 }
 
@@ -40,15 +40,18 @@ void NormalizePath(CString& strPath) {
   BOOL bNetwork = IsNetworkPath(strPath);
   CString strResult(bNetwork ? "\\\\" : "");
   BOOL bLastWasSeparator = FALSE;
-  for (int i = bNetwork ? 2 : 0; i < strPath.GetLength(); i++) {
-    char ch = strPath[i];
-    if (!IsSeparator(ch)) {
-      strResult += ch;
-      bLastWasSeparator = FALSE;
-    } else if (!bLastWasSeparator) {
-      strResult += '\\';
+  for (int i = bNetwork ? 2 : 0; i < strPath.GetLength();) {
+    LPCSTR pch = (LPCSTR)strPath + i;
+    int nLength = AfxCharLength(pch);
+    if (nLength == 1 && IsSeparator(*pch)) {
+      if (!bLastWasSeparator)
+        strResult += '\\';
       bLastWasSeparator = TRUE;
+    } else {
+      strResult += CString(pch, nLength);
+      bLastWasSeparator = FALSE;
     }
+    i += nLength;
   }
   if (bLastWasSeparator)
     strResult = strResult.Left(strResult.GetLength() - 1);

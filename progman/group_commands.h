@@ -19,7 +19,9 @@ CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* 
 // Program Manager reads an unquoted argument up to the first ( ) [ ] or
 // comma, and trims blanks around it; such an argument has to be quoted. A
 // blank that opens the string does not call for quotes (the convention of the
-// commands this program has always sent).
+// commands this program has always sent). Only whole characters count: the
+// second byte of a double-byte character may look like a bracket, but
+// Program Manager reads the character.
 BOOL NeedsQuotes(const CString& strArgument);
 
 // "\"" + text + "\"".

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <stdlib.h>
+
 #include <string>
 #include <vector>
 
@@ -75,6 +77,15 @@ inline std::string ReadBytes(const std::string& path) {
     bytes.append(buffer, n);
   CloseHandle(h);
   return bytes;
+}
+
+// The ANSI code page that this run of a test program is meant for, from
+// ORLO_EXPECT_ACP (CTest starts some programs once per code page); 0 when
+// the run names none.
+inline UINT ExpectedCodePage() {
+  char value[16] = "";
+  DWORD n = GetEnvironmentVariableA("ORLO_EXPECT_ACP", value, sizeof value);
+  return n > 0 && n < sizeof value ? (UINT)strtoul(value, NULL, 10) : 0;
 }
 
 // The Unix name of a Windows path, from Wine; empty when not under Wine.

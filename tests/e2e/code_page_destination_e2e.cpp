@@ -1,0 +1,95 @@
+// A destination named in the ANSI code page the program runs under. Under
+// code page 932 both levels end in a character whose second byte is the byte
+// of '\'; under code page 1252 they hold accented letters. CTest runs this
+// program once under each.
+#include <algorithm>
+#include <iostream>
+
+#include "tests/e2e/install_e2e_support.h"
+
+namespace {
+
+using namespace install_e2e;
+
+struct CodePageNames {
+  UINT codePage;
+  const char* first;
+  const char* second;
+};
+
+const CodePageNames kNames[] = {
+    {932, "\x95\x5C", "\x83\x5C"},  // the kanji for "table", katakana "so"
+    {1252, "M\xFCller", "Caf\xE9"},
+};
+
+// The names in dir, sorted.
+std::vector<std::string> Entries(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Removes dir with everything in it, joining names with one '\' as they
+// come. The harness's path helpers look at single bytes, and would take the
+// second byte of a character at the end of a name for a separator.
+void RemoveTreeAsNamed(const std::string& dir) {
+  for (const std::string& name : Entries(dir)) {
+    std::string path = dir + "\\" + name;
+    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveTreeAsNamed(path);
+    else
+      DeleteFileA(path.c_str());
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+TEST(CodePage, IsTheOneThisRunIsFor) {
+  UINT expected = install_test::ExpectedCodePage();
+  if (expected == 0)
+    GTEST_SKIP() << "the run names no code page; GetACP() = " << GetACP();
+  std::cout << "GetACP() = " << GetACP() << "\n";
+  EXPECT_EQ(expected, GetACP());
+}
+
+class CodePageDestination : public InstallRun {
+ protected:
+  void TearDown() override {
+    setup_.Kill();
+    RemoveTreeAsNamed(kDestRoot);
+    InstallRun::TearDown();
+  }
+};
+
+TEST_F(CodePageDestination, GetsTheFilesUnderTheirOwnNamesInExactlyThatDirectory) {
+  const CodePageNames* names = nullptr;
+  for (const CodePageNames& candidate : kNames)
+    if (candidate.codePage == GetACP())
+      names = &candidate;
+  if (!names)
+    GTEST_SKIP() << "no names for code page " << GetACP();
+  const std::string level = std::string(names->first);
+  const std::string dest = Under(level + "\\" + names->second);
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest + "\\"));
+  ASSERT_NO_FATAL_FAILURE(SkipGroupAndFinish());
+
+  std::vector<std::string> files(std::begin(kProductFiles), std::end(kProductFiles));
+  for (const std::string& name : files)
+    EXPECT_TRUE(FilesEqual(Dist(name), dest + "\\" + name)) << name;
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(std::vector<std::string>{level}, Entries(kDestRoot)) << "code page " << GetACP();
+  EXPECT_EQ(std::vector<std::string>{names->second}, Entries(Under(level)))
+      << "code page " << GetACP();
+  EXPECT_EQ(files, Entries(dest)) << "code page " << GetACP();
+}
+
+}  // namespace
