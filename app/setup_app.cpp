@@ -4,6 +4,7 @@
 #include "dialogs/install_dir_dlg.h"
 #include "dialogs/prompt_dlgs.h"
 #include "install/file_installer.h"
+#include "install/path_util.h"
 #include "progman/progman_link.h"
 
 namespace {
@@ -104,13 +105,20 @@ BOOL CSetupApp::InitInstance() {
   if (dlgInstallDir.DoModal() == IDCANCEL)
     return EndSequence(this, dlgBackdrop);
 
+  // A relative destination means the directory the program was started in,
+  // which is still current here; the copy later makes the program's own
+  // directory current. Resolved once, the same text is created, written to
+  // and given to the program group.
+  CString strDest = dlgInstallDir.m_strDestDir;
+  MakeAbsolutePath(strDest);
+
   CFileInstaller installer;
-  installer.SetDestination(dlgInstallDir.m_strDestDir);
+  installer.SetDestination(strDest);
   for (const char* pszName : kProductFiles)
     installer.AddFile(pszName);
 
   if (!installer.CreateDestination()) {
-    ShowMessage("Unable to create destination directory: %s", dlgInstallDir.m_strDestDir);
+    ShowMessage("Unable to create destination directory: %s", strDest);
     return EndSequence(this, dlgBackdrop);
   }
 
@@ -129,7 +137,7 @@ BOOL CSetupApp::InitInstance() {
   BOOL bOk = TRUE;
   CAppGroupDlg dlgAppGroup;
   if (dlgAppGroup.DoModal() == IDOK)
-    bOk = InstallProgramGroup(dlgInstallDir.m_strDestDir);
+    bOk = InstallProgramGroup(strDest);
   if (!bOk)
     ShowMessage("Failed to complete installation of program group");
 

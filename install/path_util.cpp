@@ -12,6 +12,11 @@ BOOL IsNetworkPath(const CString& strPath) {
          !IsSeparator(strPath[2]);
 }
 
+BOOL IsAbsolutePath(const CString& strPath) {
+  BOOL bDriveAndSeparator = strPath.GetLength() > 2 && strPath[1] == ':' && IsSeparator(strPath[2]);
+  return bDriveAndSeparator || IsNetworkPath(strPath);
+}
+
 // Where the first '\' at or after nFrom stands; the length if there is none.
 int FindBackslash(const CString& strPath, int nFrom) {
   int i = nFrom;
@@ -97,3 +102,17 @@ BOOL CreateDirectoryLevel(const CString& strPath, BOOL bMayRetry) {
 }  // namespace
 
 BOOL CreateDirectoryTree(CString strPath) { return CreateDirectoryLevel(strPath, TRUE); }
+
+void MakeAbsolutePath(CString& strPath) {
+  if (IsAbsolutePath(strPath))
+    return;
+  DWORD dwSize = GetFullPathNameA(strPath, 0, NULL, NULL);
+  if (dwSize == 0)
+    return;
+  CString strFull;
+  DWORD dwLength = GetFullPathNameA(strPath, dwSize, strFull.GetBuffer((int)dwSize), NULL);
+  BOOL bResolved = dwLength > 0 && dwLength < dwSize;
+  strFull.ReleaseBuffer(bResolved ? (int)dwLength : 0);
+  if (bResolved)
+    strPath = strFull;
+}

@@ -19,4 +19,11 @@ void NormalizePath(CString& strPath);
 // path are not made: the levels start below \\SERVER\SHARE.
 BOOL CreateDirectoryTree(CString strPath);
 
+// Makes a path that depends on a current directory ("ORLO", "\ORLO",
+// "C:ORLO") absolute against the current directory, with GetFullPathNameA.
+// A path that starts with a drive and a separator, or is a network path,
+// stays exactly as it is; so does one the system cannot resolve (an empty
+// one), whose creation then fails.
+void MakeAbsolutePath(CString& strPath);
+
 #endif

@@ -1,10 +1,65 @@
-// Destinations that are not a full local path: a network path ends up as
-// the one directory the user meant, holding every file.
+// Destinations that are not a full local path: relative ones, typed while
+// the program runs in another directory than its own, and a network path.
+// Each ends up as the one directory the user meant, holding every file.
 #include "tests/e2e/install_e2e_support.h"
+#include "tests/fixtures/progman_standin.h"
 
 namespace {
 
 using namespace install_e2e;
+using progman_test::ProgmanStandIn;
+
+struct RelativeCase {
+  const char* name;
+  const char* typed;
+  const char* meant;  // below kDestRoot; the program starts in kDestRoot\start
+};
+
+void PrintTo(const RelativeCase& c, std::ostream* os) { *os << c.typed; }
+
+class RelativeDestination : public InstallRun,
+                            public ::testing::WithParamInterface<RelativeCase> {};
+
+TEST_P(RelativeDestination, IsTheDirectoryBelowTheStartDirectoryForFilesAndGroup) {
+  const std::string start = Under("start");
+  ASSERT_TRUE(CreateDirectories(start));
+  const std::string dest = Under(GetParam().meant);
+  ProgmanStandIn standIn;
+  ASSERT_TRUE(standIn.Start());
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(GetParam().typed, start));
+  HWND appGroup = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
+      << DescribeWindows(setup_.pid());
+  ASSERT_TRUE(ClickControl(appGroup, IDOK));
+  HWND success = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success, 30000))
+      << DescribeWindows(setup_.pid());
+  ASSERT_TRUE(ClickControl(success, IDOK));
+  ExpectEnd();
+
+  ExpectInstalled(dest,
+                  std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
+  ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
+  const std::vector<std::string> items = {
+      "[AddItem(ORLO, ORLO, " + dest + "\\ORLO.EXE,, -1, -1, " + dest + ")]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, " + dest + ")]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, " + dest + ")]",
+  };
+  std::vector<std::string> sent = standIn.Executes();
+  ASSERT_EQ(6u, sent.size()) << standIn.Dump();
+  EXPECT_EQ(items, std::vector<std::string>(sent.begin() + 3, sent.end())) << standIn.Dump();
+}
+
+const RelativeCase kRelativeCases[] = {
+    {"Relative", "RELDEST\\SUB", "start\\RELDEST\\SUB"},
+    {"RootedWithoutDrive", "\\orlo-e2e-install\\rooted\\", "rooted"},
+    {"DriveRelative", "C:drive/relative", "start\\drive\\relative"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Typed, RelativeDestination, ::testing::ValuesIn(kRelativeCases),
+                         [](const ::testing::TestParamInfo<RelativeCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // \\ORLOSRV\SHARE is, for Wine, the directory that the prefix's
 // dosdevices\unc\orlosrv\share links to: here kDestRoot\share.

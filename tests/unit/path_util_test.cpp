@@ -34,6 +34,35 @@ TEST(NormalizePath, KeepsTheTwoBackslashesBeforeAServerName) {
   EXPECT_EQ("", Normalized("\\\\"));
 }
 
+TEST(MakeAbsolutePath, ResolvesOnlyWhatIsNotAbsolute) {
+  ScratchDir scratch("orlo-absolute");
+  char szOld[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, szOld);
+  ASSERT_TRUE(SetCurrentDirectoryA(scratch.path().c_str()));
+  const std::string cwd = scratch.path();
+  const std::string drive = cwd.substr(0, 2);
+  struct Case {
+    std::string typed;
+    std::string absolute;
+  } cases[] = {
+      {"C:\\ORLO\\", "C:\\ORLO\\"},
+      {"c:/orlo//x/", "c:/orlo//x/"},
+      {"\\\\SERVER\\SHARE\\ORLO", "\\\\SERVER\\SHARE\\ORLO"},
+      {"//SERVER/SHARE/ORLO", "//SERVER/SHARE/ORLO"},
+      {"RELDEST\\SUB", cwd + "\\RELDEST\\SUB"},
+      {"RELDEST/SUB/", cwd + "\\RELDEST\\SUB\\"},
+      {"\\ORLO", drive + "\\ORLO"},
+      {drive + "ORLO", cwd + "\\ORLO"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    CString str(c.typed.c_str());
+    MakeAbsolutePath(str);
+    EXPECT_EQ(c.absolute, std::string((LPCSTR)str)) << "typed \"" << c.typed << "\"";
+  }
+  SetCurrentDirectoryA(szOld);
+}
+
 bool IsDirectory(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
