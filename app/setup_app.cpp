@@ -41,8 +41,9 @@ CString DefaultDestination() {
 // Makes the directory that holds this program the current directory: the
 // copy reads the product's files from there. A path that cannot be had, or
 // has no directory part, leaves the current directory as it is. A path that
-// does not fit the buffer is a failure: cut short, it would name another
-// directory, and the copy would read whatever files it found there.
+// does not fit the buffer, or a directory that cannot be made current (one
+// longer than the system takes), is a failure: the copy would read whatever
+// files it found in another directory.
 BOOL EnterDistributionDirectory() {
   char szModule[kPathBufferSize];
   DWORD n = GetModuleFileNameA(NULL, szModule, kPathBufferSize);
@@ -52,9 +53,9 @@ BOOL EnterDistributionDirectory() {
     return TRUE;
   CString strPath(szModule);
   int nSlash = strPath.ReverseFind('\\');
-  if (nSlash >= 0)
-    SetCurrentDirectoryA(strPath.Left(nSlash));
-  return TRUE;
+  if (nSlash < 0)
+    return TRUE;
+  return SetCurrentDirectoryA(strPath.Left(nSlash));
 }
 
 void UnloadProductFonts(const CFileInstaller& installer) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,11 @@ class InstallRun : public ::testing::Test {
     ASSERT_TRUE(RemoveTree(kDestRoot));
     ASSERT_TRUE(CreateDirectories(kDestRoot));
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    ASSERT_TRUE(MakeScratchDir(std::string("install-") + info->name(), &dist_));
+    // One directory per test: a parameterized test's name holds a '/', which
+    // a \\?\ path would keep as part of the name.
+    std::string name = std::string("install-") + info->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    ASSERT_TRUE(MakeScratchDir(name, &dist_));
     ASSERT_TRUE(CopyDistTo(dist_));
   }
   void TearDown() override {

@@ -205,10 +205,12 @@ class LoaderStartedProcess {
   DWORD pid_ = 0;
 };
 
-// A copy of the distribution directory whose path is longer than the 1024
-// characters the program reserves for its own file name. Made and removed
-// with the wide, \\?\ forms: the ANSI file functions stop at MAX_PATH.
-class LongProgramPath : public InstallRun {
+// A copy of the distribution directory whose path is longer than MAX_PATH,
+// where the ANSI directory functions stop, in GetParam() levels of 191
+// characters: 3 levels make about 600 characters, 6 more than the 1024 the
+// program reserves for its own file name. Made and removed with the wide,
+// \\?\ forms.
+class LongProgramPath : public InstallRun, public ::testing::WithParamInterface<int> {
  protected:
   void SetUp() override {
     skipped_ = sizeof(void*) == 4;
@@ -217,7 +219,7 @@ class LongProgramPath : public InstallRun {
                       "the x86_64 build runs this case";
     ASSERT_NO_FATAL_FAILURE(InstallRun::SetUp());
     longDir_ = Under("long");
-    for (int level = 0; level < 6; level++)
+    for (int level = 0; level < GetParam(); level++)
       longDir_ += "\\" + std::string(190, 'd') + std::to_string(level);
     std::string made = kDestRoot;
     for (size_t at = strlen(kDestRoot) + 1; at <= longDir_.size(); at++) {
@@ -248,10 +250,10 @@ class LongProgramPath : public InstallRun {
   std::unique_ptr<LoaderStartedProcess> longSetup_{new LoaderStartedProcess};
 };
 
-TEST_F(LongProgramPath, IsAFailureRatherThanACopyFromElsewhere) {
-  ASSERT_GT(longDir_.size(), 1024u);
+TEST_P(LongProgramPath, IsAFailureRatherThanACopyFromElsewhere) {
+  ASSERT_GT(longDir_.size(), (size_t)MAX_PATH);
   // Started with the scratch copy as the current directory: a program that
-  // ignored the cut path would install from there.
+  // went on without entering its own directory would install from there.
   std::string longUnix =
       install_test::UnixPathOf(Under("long")) + longDir_.substr(Under("long").size());
   for (char& ch : longUnix)
@@ -283,5 +285,11 @@ TEST_F(LongProgramPath, IsAFailureRatherThanACopyFromElsewhere) {
   for (const char* name : kProductFiles)
     EXPECT_FALSE(FileExists(JoinPath(dest, name))) << name << " was installed";
 }
+
+INSTANTIATE_TEST_SUITE_P(Levels, LongProgramPath, ::testing::Values(3, 6),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param < 6 ? std::string("BeyondMaxPath")
+                                                 : std::string("BeyondItsBuffer");
+                         });
 
 }  // namespace
