@@ -97,13 +97,15 @@ BOOL CSetupApp::InitInstance() {
   m_pMainWnd = &dlgBackdrop;
   dlgBackdrop.Create();
 
+  // Only OK goes on. A dialog that could not be shown has not asked the user
+  // anything: the run ends there, as on Cancel or Exit.
   CWelcomeDlg dlgWelcome;
-  if (dlgWelcome.DoModal() == IDCANCEL)
+  if (dlgWelcome.DoModal() != IDOK)
     return EndSequence(this, dlgBackdrop);
 
   CInstallDirDlg dlgInstallDir;
   dlgInstallDir.m_strDestDir = DefaultDestination();
-  if (dlgInstallDir.DoModal() == IDCANCEL)
+  if (dlgInstallDir.DoModal() != IDOK)
     return EndSequence(this, dlgBackdrop);
 
   // A relative destination means the directory the program was started in,
