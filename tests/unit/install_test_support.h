@@ -203,63 +203,43 @@ class ReadOnlyFile {
 };
 
 // Answers (with OK) every message box shown by the thread that constructed
-// the object, from a thread of its own, and records the texts in order.
+// the object, and records the texts in order. A CBT hook on that thread sees
+// each box as it is activated. (A watcher thread that enumerated this
+// thread's windows every few milliseconds made Wine 10's server spin for
+// good now and then, while dialogs came and went.)
 class MessageBoxCatcher {
  public:
-  MessageBoxCatcher() : threadId_(GetCurrentThreadId()) {
-    InitializeCriticalSection(&lock_);
-    stop_ = CreateEventA(NULL, TRUE, FALSE, NULL);
-    thread_ = CreateThread(NULL, 0, &MessageBoxCatcher::Run, this, 0, NULL);
+  MessageBoxCatcher() {
+    s_current = this;
+    hook_ = SetWindowsHookExA(WH_CBT, &MessageBoxCatcher::OnCbt, NULL, GetCurrentThreadId());
   }
   ~MessageBoxCatcher() {
-    SetEvent(stop_);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    CloseHandle(stop_);
-    DeleteCriticalSection(&lock_);
+    if (hook_)
+      UnhookWindowsHookEx(hook_);
+    s_current = nullptr;
   }
   MessageBoxCatcher(const MessageBoxCatcher&) = delete;
   MessageBoxCatcher& operator=(const MessageBoxCatcher&) = delete;
 
-  std::vector<std::string> Texts() {
-    EnterCriticalSection(&lock_);
-    std::vector<std::string> copy = texts_;
-    LeaveCriticalSection(&lock_);
-    return copy;
-  }
+  std::vector<std::string> Texts() const { return texts_; }
 
  private:
-  static DWORD WINAPI Run(void* p) {
-    MessageBoxCatcher* self = static_cast<MessageBoxCatcher*>(p);
-    while (WaitForSingleObject(self->stop_, 5) == WAIT_TIMEOUT)
-      EnumThreadWindows(self->threadId_, &MessageBoxCatcher::Check, (LPARAM)self);
-    return 0;
-  }
-
-  // A message box is a dialog with the text static 0xFFFF and no progress bar.
-  static BOOL CALLBACK Check(HWND hWnd, LPARAM lParam) {
-    MessageBoxCatcher* self = reinterpret_cast<MessageBoxCatcher*>(lParam);
+  // A message box is a dialog with the text static 0xFFFF.
+  static LRESULT CALLBACK OnCbt(int nCode, WPARAM wParam, LPARAM lParam) {
+    HWND hWnd = reinterpret_cast<HWND>(wParam);
     char szClass[32] = "";
-    GetClassNameA(hWnd, szClass, sizeof(szClass));
-    HWND hText = GetDlgItem(hWnd, 0xFFFF);
-    if (std::string(szClass) != "#32770" || !hText || !IsWindowVisible(hWnd) ||
-        hWnd == self->lastAnswered_)
-      return TRUE;
-    char szText[1024] = "";
-    SendMessageA(hText, WM_GETTEXT, sizeof(szText), (LPARAM)szText);
-    EnterCriticalSection(&self->lock_);
-    self->texts_.push_back(szText);
-    LeaveCriticalSection(&self->lock_);
-    self->lastAnswered_ = hWnd;
-    PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
-    return TRUE;
+    if (nCode == HCBT_ACTIVATE && s_current && GetClassNameA(hWnd, szClass, sizeof(szClass)) &&
+        std::string(szClass) == "#32770" && GetDlgItem(hWnd, 0xFFFF)) {
+      char szText[1024] = "";
+      GetDlgItemTextA(hWnd, 0xFFFF, szText, sizeof(szText));
+      s_current->texts_.push_back(szText);
+      PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
   }
 
-  DWORD threadId_;
-  HANDLE stop_;
-  HANDLE thread_;
-  HWND lastAnswered_ = NULL;
-  CRITICAL_SECTION lock_;
+  static inline MessageBoxCatcher* s_current = nullptr;
+  HHOOK hook_ = NULL;
   std::vector<std::string> texts_;
 };
 
