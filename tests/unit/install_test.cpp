@@ -2,6 +2,10 @@
 // real file system, with the real progress dialog, failures included.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <vector>
+
 #include "install/file_installer.h"
 #include "res/resource.h"
 #include "tests/unit/install_test_support.h"
@@ -43,6 +47,55 @@ bool IsReleased(const std::string& path) {
   CloseHandle(h);
   return true;
 }
+
+// Replaces one imported function of this test program while the object
+// lives. The copy reaches the file system through the program's import
+// table, so a test sees every call it makes there, in order.
+class ImportPatch {
+ public:
+  ImportPatch(const char* pszFunction, void* pReplacement) {
+    slot_ = FindImportSlot(pszFunction);
+    DWORD dwOld = 0;
+    if (slot_ && VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &dwOld)) {
+      original_ = *slot_;
+      *slot_ = pReplacement;
+    }
+  }
+  ~ImportPatch() {
+    if (original_)
+      *slot_ = original_;
+  }
+  ImportPatch(const ImportPatch&) = delete;
+  ImportPatch& operator=(const ImportPatch&) = delete;
+
+  bool patched() const { return original_ != nullptr; }
+  void* original() const { return original_; }
+
+ private:
+  static void** FindImportSlot(const char* pszFunction) {
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         dll->Name; dll++) {
+      auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+      auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+      for (; name->u1.AddressOfData; name++, slot++) {
+        if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
+          continue;
+        auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+        if (strcmp(reinterpret_cast<const char*>(byName->Name), pszFunction) == 0)
+          return reinterpret_cast<void**>(&slot->u1.Function);
+      }
+    }
+    return nullptr;
+  }
+
+  void** slot_ = nullptr;
+  void* original_ = nullptr;
+};
 
 // A source directory made current for the copy, and a destination next to it.
 class CopyFilesTest : public ::testing::Test {
@@ -144,6 +197,61 @@ TEST_F(CopyFilesTest, CancelBeforeTheStartTouchesNothing) {
   EXPECT_FALSE(job.CopyFiles());
   EXPECT_EQ("<missing>", ReadBytes(Dest("ORLO.EXE")));
   EXPECT_EQ(0u, boxes_.Texts().size()) << "a cancel shows nothing";
+}
+
+// What the two tests below watch of the copy's calls.
+std::vector<DWORD> g_readSizes;
+ImportPatch* g_readPatch = nullptr;
+std::string g_cancelWhenOpened;
+InstallerProbe* g_cancelJob = nullptr;
+ImportPatch* g_openPatch = nullptr;
+
+BOOL WINAPI RecordingReadFile(HANDLE hFile, LPVOID pBuffer, DWORD dwToRead, LPDWORD pdwRead,
+                              LPOVERLAPPED pOverlapped) {
+  g_readSizes.push_back(dwToRead);
+  auto pfnRead = reinterpret_cast<decltype(&ReadFile)>(g_readPatch->original());
+  return pfnRead(hFile, pBuffer, dwToRead, pdwRead, pOverlapped);
+}
+
+// Queues a Cancel once the named file is opened: after the last pump before
+// the file's first chunk is read, so the pump after that read finds it.
+HANDLE WINAPI CancellingCreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare,
+                                    LPSECURITY_ATTRIBUTES pSecurity, DWORD dwDisposition,
+                                    DWORD dwFlags, HANDLE hTemplate) {
+  if (g_cancelJob && pszName == g_cancelWhenOpened) {
+    PostMessageA(g_cancelJob->DialogWindow(), WM_COMMAND, IDCANCEL, 0);
+    g_cancelJob = nullptr;  // once
+  }
+  auto pfnCreate = reinterpret_cast<decltype(&CreateFileA)>(g_openPatch->original());
+  return pfnCreate(pszName, dwAccess, dwShare, pSecurity, dwDisposition, dwFlags, hTemplate);
+}
+
+TEST_F(CopyFilesTest, ReadsInChunksOf4096Bytes) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "ORLO.HLP", 10000);
+  ImportPatch patch("ReadFile", reinterpret_cast<void*>(&RecordingReadFile));
+  ASSERT_TRUE(patch.patched());
+  g_readPatch = &patch;
+  g_readSizes.clear();
+  EXPECT_TRUE(job.CopyFiles());
+  std::vector<DWORD> expected(4, 4096);  // 4096, 4096, 1808, then the end
+  EXPECT_EQ(expected, g_readSizes) << "sizes asked of ReadFile";
+  EXPECT_EQ(ReadBytes(Source("ORLO.HLP")), ReadBytes(Dest("ORLO.HLP")));
+}
+
+TEST_F(CopyFilesTest, AChunkReadBeforeCancelIsNotWritten) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "README.TXT", 10000);
+  ImportPatch patch("CreateFileA", reinterpret_cast<void*>(&CancellingCreateFileA));
+  ASSERT_TRUE(patch.patched());
+  g_openPatch = &patch;
+  g_cancelWhenOpened = Dest("README.TXT");
+  g_cancelJob = &job;
+  EXPECT_FALSE(job.CopyFiles());
+  EXPECT_TRUE(job.Dialog().m_bCancelled);
+  EXPECT_EQ(0u, ReadBytes(Dest("README.TXT")).size()) << "bytes at the destination";
 }
 
 TEST_F(CopyFilesTest, TheSourceDirectoryCannotBeTheDestination) {
