@@ -30,7 +30,7 @@ void ExpectPromptDialog(HWND dialog, DWORD threadId, int cx, int cy,
   EXPECT_EQ(kPromptDialogStyle, WindowStyle(dialog) & ~kAddedBySystem)
       << std::hex << "style 0x" << WindowStyle(dialog) << ": no system menu, no close box";
   EXPECT_TRUE(ClientMatchesTemplate(dialog, cx, cy));
-  EXPECT_EQ(Control(dialog, IDOK), FocusWindow(threadId)) << "focus on the first button";
+  EXPECT_TRUE(WaitForFocus(threadId, Control(dialog, IDOK))) << "focus on the first button";
   ExpectControlsMatch(dialog, controls);
 }
 

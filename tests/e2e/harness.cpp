@@ -1403,7 +1403,38 @@ HWND CoveringWindow(HWND root, POINT point) {
 
 }  // namespace
 
+namespace {
+
+DWORD WINAPI PaintNow(LPVOID window) {
+  RedrawWindow(static_cast<HWND>(window), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return 0;
+}
+
+}  // namespace
+
+Result PaintPending(HWND hwnd, DWORD timeoutMs) {
+  // RDW_UPDATENOW sends WM_PAINT to the thread that owns the window, like
+  // SendMessage, and returns once it has painted. From a thread of our own,
+  // so that a program that does not answer cannot hold the test.
+  HWND root = GetAncestor(hwnd, GA_ROOT);
+  HANDLE thread = CreateThread(nullptr, 0, PaintNow, root, 0, nullptr);
+  if (!thread)
+    return ::testing::AssertionFailure() << "cannot start a thread: " << LastErrorText();
+  DWORD wait = WaitForSingleObject(thread, timeoutMs);
+  CloseHandle(thread);
+  if (wait == WAIT_OBJECT_0)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "window " << HandleName(root) << " " << Quoted(WindowText(root))
+         << " did not paint within " << timeoutMs << " ms";
+}
+
 Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour) {
+  // A window just shown or changed may not have painted yet: its pixels are
+  // then black. Read what the program has drawn, not what it is about to.
+  Result painted = PaintPending(hwnd);
+  if (!painted)
+    return painted;
   POINT point = {x, y};
   ClientToScreen(hwnd, &point);
   // Wine answers black for a covered pixel of another window: say so instead.

@@ -69,6 +69,12 @@
 //   pixel where it is not covered, and #000000 where another window covers
 //   it; the screen DC gives what is in front. ReadPixel refuses covered
 //   points; ReadScreenPixel and SaveScreenshot read the screen.
+// - A window shown or changed paints in its program's own time; until then
+//   its pixels read black. ReadPixel first has the program paint what is
+//   pending (PaintPending: RDW_UPDATENOW sends WM_PAINT to the owning thread).
+// - A dialog is visible a moment before Wine activates it and gives the
+//   focus to its first control: check the focus with WaitForFocus, never by
+//   reading FocusWindow once.
 // - SetWindowPos works on another process's windows.
 // - A dialog without DS_CENTER sits at its template's x, y on the screen, e.g.
 //   (0, 0); its client area starts at (3, 22) with Wine's own frame.
@@ -346,6 +352,9 @@ bool IsVisibleAndEnabled(HWND hwnd);
 
 // The colour of client pixel (x, y) of hwnd. Fails when another top-level
 // window covers that point (Wine would answer black there).
+// Has the thread that owns the window paint whatever it has pending, and
+// waits until it has. ReadPixel does this first.
+Result PaintPending(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
 Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour);
 // The colour of screen pixel (x, y): whatever window is in front there.
 Result ReadScreenPixel(int x, int y, COLORREF* colour);

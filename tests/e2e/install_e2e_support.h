@@ -229,6 +229,10 @@ inline Result ReadEndedBar(HWND progress, BarReading* reading) {
   if (!readable)
     return readable;
 
+  // Shown again just now: read it once it has painted all of it.
+  Result painted = PaintPending(progress);
+  if (!painted)
+    return painted;
   HDC dc = GetDC(progress);
   for (int x = 0; x < rc.right; x++) {
     for (int y = 0; y < rc.bottom; y++) {

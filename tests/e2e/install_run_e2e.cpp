@@ -157,7 +157,7 @@ TEST_F(FullInstall, ProgressDialogIsCentredOverTheBackdropWithTheFocusOnCancel) 
   GetWindowRect(progress_, &inner);
   EXPECT_LE(abs((inner.left + inner.right) - (outer.left + outer.right)), 2);
   EXPECT_LE(abs((inner.top + inner.bottom) - (outer.top + outer.bottom)), 2);
-  EXPECT_EQ(Control(progress_, IDCANCEL), FocusWindow(setup_.mainThreadId()))
+  EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(progress_, IDCANCEL)))
       << "the focus is on Cancel";
 
   // Let it finish; the result is the same files.

@@ -89,7 +89,7 @@ TEST_F(SetupRun, WelcomeIsItsTemplate) {
       << std::hex << "exstyle 0x" << WindowExStyle(welcome_);
   EXPECT_TRUE(ClientMatchesTemplate(welcome_, 200, 65));
   ExpectControlsMatch(welcome_, kWelcomeControls);
-  EXPECT_EQ(Control(welcome_, IDOK), FocusWindow(setup_.mainThreadId()))
+  EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(welcome_, IDOK)))
       << "the focus starts on Continue";
 }
 
