@@ -1,5 +1,7 @@
 // End-to-end test harness: starts SETUP.EXE (or any program) under Wine and
 // drives its windows from the test process the way a person would.
+// Each section below names the file that implements it; what those files
+// share and the tests do not see is in harness_internal.h.
 //
 // Driving windows under Wine: what was measured (Wine 10.0, Xvfb 1024x768x24,
 // no window manager; harness_selftest_e2e.cpp shows most of it)
@@ -102,13 +104,8 @@ using Result = ::testing::AssertionResult;
 constexpr DWORD kDefaultTimeoutMs = 10000;
 constexpr DWORD kPollIntervalMs = 25;
 
-// ---- Test environment -----------------------------------------------------
+// ---- Files and directories (harness_files.cpp) ----------------------------
 
-// The distribution directory (Windows path, no trailing backslash) from
-// ORLO_DIST_DIR; empty when the variable is not set.
-std::string DistDir();
-// The directory of the fixture programs from ORLO_FIXTURES_DIR; empty if unset.
-std::string FixturesDir();
 // dir + "\" + name, without doubling a trailing backslash.
 std::string JoinPath(const std::string& dir, const std::string& name);
 // Creates dir and its missing parents; an existing directory is fine.
@@ -132,7 +129,13 @@ bool FileExists(const std::string& path);
 // A directory exists at path.
 bool DirectoryExists(const std::string& path);
 
-// ---- Processes ------------------------------------------------------------
+// ---- Processes (harness_process.cpp) --------------------------------------
+
+// The distribution directory (Windows path, no trailing backslash) from
+// ORLO_DIST_DIR; empty when the variable is not set.
+std::string DistDir();
+// The directory of the fixture programs from ORLO_FIXTURES_DIR; empty if unset.
+std::string FixturesDir();
 
 // A started program. If it is still running when the object dies (the test
 // failed half-way), it is terminated and waited for, taking its windows along.
@@ -174,7 +177,10 @@ class Process {
   std::string tracePath_;
 };
 
-// ---- Top-level windows ----------------------------------------------------
+// The program file of process pid (empty if it cannot be asked).
+std::string ProcessImagePath(DWORD pid);
+
+// ---- Top-level windows (harness_windows.cpp) ------------------------------
 
 struct WindowInfo {
   HWND hwnd = nullptr;
@@ -214,7 +220,7 @@ MessageBoxInfo ReadMessageBox(HWND hwnd);
 Result WaitForMessageBox(DWORD pid, MessageBoxInfo* box, DWORD timeoutMs = kDefaultTimeoutMs,
                          const std::vector<HWND>& ignore = {});
 
-// ---- Dialog controls and their geometry -----------------------------------
+// ---- Dialog controls (harness_windows.cpp) --------------------------------
 
 struct ControlInfo {
   HWND hwnd = nullptr;
@@ -233,11 +239,7 @@ Result FindControl(HWND dialog, int id, ControlInfo* control);
 // The child window of dialog with id, or nullptr.
 HWND Control(HWND dialog, int id);
 
-// Pixels per 4 horizontal and per 8 vertical dialog units.
-struct DialogBaseUnits {
-  int x = 0;
-  int y = 0;
-};
+// ---- Dialog templates (harness_templates.cpp) -----------------------------
 
 // One control of a dialog template, in dialog units.
 struct DialogTemplateItem {
@@ -263,12 +265,19 @@ struct DialogTemplate {
   std::vector<DialogTemplateItem> controls;
 };
 
-// The program file of process pid (empty if it cannot be asked).
-std::string ProcessImagePath(DWORD pid);
 // Every dialog template (numeric ids) in the resources of a program file.
 Result ReadDialogTemplates(const std::string& exePath, std::vector<DialogTemplate>* templates);
 // Dialog template id of a program file.
 Result ReadDialogTemplate(const std::string& exePath, int id, DialogTemplate* dialog);
+
+// ---- Dialog layout (harness_layout.cpp) -----------------------------------
+
+// Pixels per 4 horizontal and per 8 vertical dialog units.
+struct DialogBaseUnits {
+  int x = 0;
+  int y = 0;
+};
+
 // The base units the dialog manager derives from a template font.
 Result BaseUnitsOfFont(const std::string& faceName, int pointSize, int weight, bool italic,
                        DialogBaseUnits* units);
@@ -296,7 +305,7 @@ Result ClientMatchesTemplate(HWND dialog, int cx, int cy);
 // time and are not compared. Hidden controls count.
 Result ControlsMatchTemplate(HWND dialog);
 
-// ---- Input ----------------------------------------------------------------
+// ---- Input (harness_input.cpp) --------------------------------------------
 
 // Clicks a button (posted BM_CLICK); returns at once, also when the click
 // opens a modal window. Fails on a hidden or disabled button or dialog.
@@ -328,7 +337,7 @@ Result PressTab(DWORD threadId);
 // Asks a window to close like its system menu's Close (posted WM_SYSCOMMAND SC_CLOSE).
 Result SendClose(HWND hwnd);
 
-// ---- Reading windows ------------------------------------------------------
+// ---- Reading windows (harness_reading.cpp) --------------------------------
 
 // A window's text by WM_GETTEXT (edit boxes too); empty if it does not answer.
 std::string WindowText(HWND hwnd);
@@ -348,7 +357,7 @@ std::string ClassName(HWND hwnd);
 // The window is visible and enabled.
 bool IsVisibleAndEnabled(HWND hwnd);
 
-// ---- Pixels ---------------------------------------------------------------
+// ---- Pixels (harness_reading.cpp) -----------------------------------------
 
 // The colour of client pixel (x, y) of hwnd. Fails when another top-level
 // window covers that point (Wine would answer black there).

@@ -1,0 +1,161 @@
+// What the harness's own files share and the tests have no use for: message
+// texts, bounded sends and polls to another process, and handle owners.
+// Include only from the harness's .cpp files; harness.h is the tests' header.
+#pragma once
+
+#include "tests/e2e/harness.h"
+
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <string>
+
+namespace e2e {
+namespace internal {
+
+// Sent messages to another process give up after this, so a hung target
+// fails the test instead of hanging it.
+constexpr UINT kSendTimeoutMs = 3000;
+
+// ---- Texts for failure messages -------------------------------------------
+
+inline std::string Hex(unsigned long long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llx", value);
+  return text;
+}
+
+inline std::string HandleName(HWND hwnd) { return Hex(reinterpret_cast<ULONG_PTR>(hwnd)); }
+
+inline std::string LastErrorText() { return "error " + std::to_string(GetLastError()); }
+
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+inline std::string RectName(const RECT& rect) {
+  std::ostringstream out;
+  out << "(" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom << ")";
+  return out.str();
+}
+
+// ---- Strings and paths ----------------------------------------------------
+
+inline std::string WideToAnsi(const std::wstring& wide) {
+  if (wide.empty())
+    return std::string();
+  int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
+                                 nullptr, nullptr);
+  std::string ansi(size, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &ansi[0], size,
+                      nullptr, nullptr);
+  return ansi;
+}
+
+inline std::string TrimTrailingSeparators(std::string path) {
+  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
+    path.pop_back();
+  return path;
+}
+
+// ---- Talking to another process's windows ---------------------------------
+
+// Sends a message to a window of another process with a time bound.
+// Wine's SendMessageTimeout returns 0 also when the answer is 0; only the
+// error code tells a time-out from that.
+inline bool SendBounded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  DWORD_PTR answer = 0;
+  SetLastError(ERROR_SUCCESS);
+  if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &answer) &&
+      GetLastError() != ERROR_SUCCESS)
+    return false;
+  if (result)
+    *result = static_cast<LRESULT>(answer);
+  return true;
+}
+
+// Polls condition every kPollIntervalMs until it holds or timeoutMs passed.
+inline bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition())
+      return true;
+    if (GetTickCount64() >= deadline)
+      return false;
+    Sleep(kPollIntervalMs);
+  }
+}
+
+inline std::string ChildClassName(HWND hwnd) {
+  char name[256] = "";
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+// ---- Handle owners --------------------------------------------------------
+
+class ScopedFile {
+ public:
+  explicit ScopedFile(HANDLE handle) : handle_(handle) {}
+  ~ScopedFile() {
+    if (handle_ != INVALID_HANDLE_VALUE)
+      CloseHandle(handle_);
+  }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  HANDLE get() const { return handle_; }
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+class ScopedWindowDC {
+ public:
+  explicit ScopedWindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~ScopedWindowDC() {
+    if (dc_)
+      ReleaseDC(hwnd_, dc_);
+  }
+  ScopedWindowDC(const ScopedWindowDC&) = delete;
+  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+class ScopedGdiObject {
+ public:
+  explicit ScopedGdiObject(HGDIOBJ object) : object_(object) {}
+  ~ScopedGdiObject() {
+    if (object_)
+      DeleteObject(object_);
+  }
+  ScopedGdiObject(const ScopedGdiObject&) = delete;
+  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
+  HGDIOBJ get() const { return object_; }
+
+ private:
+  HGDIOBJ object_;
+};
+
+// Selects an object into a DC for the life of the scope.
+class ScopedSelection {
+ public:
+  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~ScopedSelection() {
+    if (old_)
+      SelectObject(dc_, old_);
+  }
+  ScopedSelection(const ScopedSelection&) = delete;
+  ScopedSelection& operator=(const ScopedSelection&) = delete;
+  bool ok() const { return old_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+}  // namespace internal
+}  // namespace e2e
