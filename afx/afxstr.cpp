@@ -175,6 +175,11 @@ CString CString::Right(int nCount) const {
   return Mid(m_nLength - nCount, nCount);
 }
 
+void CString::MakeLower() {
+  if (m_nLength > 0)
+    CharLowerBuffA(m_pchData, (DWORD)m_nLength);
+}
+
 LPSTR CString::GetBuffer(int nMinLength) {
   Reserve(nMinLength > 0 ? nMinLength : 1);
   return m_pchData;

@@ -45,6 +45,10 @@ class CString {
   int ReverseFind(char ch) const;
   CString Left(int nCount) const;
   CString Right(int nCount) const;
+
+  // Lower case in place, as the system's character tables give it (double-
+  // byte characters are left alone).
+  void MakeLower();
   CString Mid(int nFirst, int nCount) const;
 
   // printf-style formatting for %s, %c, %d, %u and %%; any other sequence

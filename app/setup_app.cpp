@@ -4,27 +4,16 @@
 #include "dialogs/install_dir_dlg.h"
 #include "dialogs/prompt_dlgs.h"
 #include "install/file_installer.h"
-#include "install/path_util.h"
+#include "paths/path_util.h"
 #include "progman/progman_link.h"
+#include "res/product_files.h"
 
 namespace {
 
 const UINT kPathBufferSize = 1024;
 
-// The files of the product, in the order they are copied.
-const char* const kProductFiles[] = {
-    "ORLO.EXE",     "README.TXT", "ORLO.HLP",  "MFC30.DLL",  "MFCN30.DLL",
-    "MSVCRT20.DLL", "TESK.FON",   "TESKW.FON", "TESKDT.FON", "TESKDB.FON",
-};
-
-// Taken out of the system's font table before the copy, so that the font
-// files at the destination can be replaced.
-const char* const kFontSuffixes[] = {
-    "\\tesk.fon",
-    "\\teskw.fon",
-    "\\teskdt.fon",
-    "\\teskdb.fon",
-};
+const char* const kProductFiles[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
+const char* const kProductFonts[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FONT_NAME)};
 
 // The drive letter used when the Windows directory cannot be read.
 const char kFallbackDrive = 'C';
@@ -58,9 +47,17 @@ BOOL EnterDistributionDirectory() {
   return SetCurrentDirectoryA(strPath.Left(nSlash));
 }
 
+// Taken out of the system's font table before the copy, so that the font
+// files at the destination can be replaced: each by the destination, a
+// backslash and its name in lower case ("\\tesk.fon").
 void UnloadProductFonts(const CFileInstaller& installer) {
-  for (const char* pszSuffix : kFontSuffixes)
-    RemoveFontResourceA(installer.GetDestination() + pszSuffix);
+  for (const char* pszFont : kProductFonts) {
+    if (!pszFont)
+      continue;
+    CString strName(pszFont);
+    strName.MakeLower();
+    RemoveFontResourceA(installer.GetDestination() + "\\" + strName);
+  }
 }
 
 void ShowMessage(const char* pszFormat, const char* pszArgument = NULL) {
@@ -81,9 +78,8 @@ BOOL EndSequence(CWinApp* pApp, CSetupDlg& dlgBackdrop) {
 
 }  // namespace
 
-// The link to Program Manager comes first, so that its DDE instance exists
-// before the application object and ends after it.
-CProgmanLink theProgmanLink;
+// The link to Program Manager (theProgmanLink, in the progman layer) is
+// constructed before this object and destroyed after it.
 CSetupApp theApp;
 
 BEGIN_MESSAGE_MAP(CSetupApp, CWinApp)

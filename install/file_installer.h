@@ -4,7 +4,7 @@
 #define ORLO_INSTALL_FILE_INSTALLER_H
 
 #include "afx/afxstr.h"
-#include "install/path_util.h"
+#include "paths/path_util.h"
 #include "install/progress_dlg.h"
 
 class CFileInstaller {

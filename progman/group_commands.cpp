@@ -1,6 +1,6 @@
 #include "progman/group_commands.h"
 
-#include "install/path_util.h"
+#include "paths/path_util.h"
 
 namespace {
 

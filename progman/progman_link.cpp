@@ -9,6 +9,12 @@ const char kGroupName[] = "ORLO";
 
 }  // namespace
 
+// The program's one link. It is constructed before every object of static
+// storage of default priority, the application object among them, whichever
+// file defines that, and so destroyed after them: its DDE instance exists
+// for the program's whole life.
+CProgmanLink theProgmanLink __attribute__((init_priority(200)));
+
 CProgmanLink::CProgmanLink() : m_instance(), m_conversation(m_instance) {}
 
 BOOL CProgmanLink::Connect() {

@@ -37,7 +37,8 @@ class CProgmanLink {
   CDdeConversation m_conversation;
 };
 
-// The one link of the program; defined with the application object.
+// The one link of the program, defined in this layer and constructed before
+// the application object (see progman_link.cpp).
 extern CProgmanLink theProgmanLink;
 
 // Creates the group ORLO with its three items for a destination as the user

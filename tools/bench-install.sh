@@ -24,7 +24,8 @@ win() { echo "Z:$1" | tr / '\\'; }
 
 work=$(mktemp -d /tmp/orlo-bench-install.XXXXXX)
 trap 'rm -rf "$work"; for b in "${builds[@]}"; do tools/wine-run.sh --prefix "$b/wineprefix" --wineserver -k 2>/dev/null || true; done' EXIT
-files="ORLO.EXE README.TXT ORLO.HLP MFC30.DLL MFCN30.DLL MSVCRT20.DLL TESK.FON TESKW.FON TESKDT.FON TESKDB.FON"
+# The product's files, from the one list of them.
+files=$(sed -n 's/^  F("\([^"]*\)".*/\1/p' res/product_files.h | tr '\n' ' ')
 mkdir -p "$work/large-data"
 for f in $files; do
   head -c $((64 * 1024 * 1024 / 10)) /dev/urandom >"$work/large-data/$f"

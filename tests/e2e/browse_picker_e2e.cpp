@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "res/product_files.h"
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -280,8 +281,7 @@ TEST_F(BrowseRun, FullInstallToAPickedDirectory) {
   DWORD exitCode = 1234;
   ASSERT_TRUE(setup_.WaitForExit(&exitCode));
 
-  for (const char* name : {"ORLO.EXE", "README.TXT", "ORLO.HLP", "MFC30.DLL", "MFCN30.DLL",
-                           "MSVCRT20.DLL", "TESK.FON", "TESKW.FON", "TESKDT.FON", "TESKDB.FON"})
+  for (const char* name : {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)})
     EXPECT_TRUE(FilesEqual(JoinPath(dist_, name), JoinPath("C:\\ORLO\\picked", name)));
   EXPECT_FALSE(FileExists("C:\\ORLO\\picked\\dummy-filename"));
   EXPECT_FALSE(DirectoryExists("D:\\not")) << "the typed text was not used";

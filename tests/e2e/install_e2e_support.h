@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "res/product_files.h"
 #include "tests/e2e/harness.h"
 #include "tests/unit/install_test_support.h"
 
@@ -22,10 +23,31 @@ const int kCopyingText = 1006;
 const int kToText = 1007;
 
 // The product's files in the order they are copied.
-const char* const kProductFiles[] = {
-    "ORLO.EXE",     "README.TXT", "ORLO.HLP",  "MFC30.DLL",  "MFCN30.DLL",
-    "MSVCRT20.DLL", "TESK.FON",   "TESKW.FON", "TESKDT.FON", "TESKDB.FON",
-};
+const char* const kProductFiles[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
+
+// The product's files in copy order, without the one named.
+inline std::vector<std::string> ProductFilesExcept(const std::string& left) {
+  std::vector<std::string> names;
+  for (const char* name : kProductFiles)
+    if (name != left)
+      names.push_back(name);
+  return names;
+}
+
+// The product's files in copy order, up to and with the one named.
+inline std::vector<std::string> ProductFilesUpTo(const std::string& last) {
+  std::vector<std::string> names;
+  for (const char* name : kProductFiles) {
+    names.push_back(name);
+    if (name == last)
+      break;
+  }
+  return names;
+}
+
+// The longest a whole copy may take, on a machine busy with other work too
+// (seen: a copy that takes a second alone took over ten beside two builds).
+constexpr DWORD kCopyTimeoutMs = 60000;
 
 // Every destination of these tests lies below this directory.
 const char kDestRoot[] = "C:\\orlo-e2e-install";
@@ -162,7 +184,7 @@ class InstallRun : public ::testing::Test {
   // After a successful copy: Skip on the group question, OK on Success.
   void SkipGroupAndFinish() {
     HWND appGroup = nullptr;
-    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup))
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, kCopyTimeoutMs))
         << DescribeWindows(setup_.pid());
     ASSERT_TRUE(ClickControl(appGroup, IDCANCEL));
     HWND success = nullptr;

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "install/path_util.h"
+#include "paths/path_util.h"
 #include "progman/group_commands.h"
 #include "tests/unit/install_test_support.h"
 

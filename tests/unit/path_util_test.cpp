@@ -1,7 +1,7 @@
 // NormalizePath and CreateDirectoryTree, the latter on the real file system.
 #include <gtest/gtest.h>
 
-#include "install/path_util.h"
+#include "paths/path_util.h"
 #include "tests/unit/install_test_support.h"
 
 using install_test::MessageBoxCatcher;

@@ -8,9 +8,6 @@
 #include "progman/progman_link.h"
 #include "tests/fixtures/progman_standin.h"
 
-// The program-group step works on this object; the application defines it.
-CProgmanLink theProgmanLink;
-
 namespace {
 
 using progman_test::MillisecondsSince;

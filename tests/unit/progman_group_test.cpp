@@ -23,9 +23,10 @@ void FailAtExit(const char* pszWhat) {
   _exit(3);
 }
 
-// Constructed before the link and destroyed after it: checks at exit that
-// the link ended its instance. gtest has finished by then, so a failure ends
-// the process with exit code 3.
+// Constructed before the link (which comes before every object of default
+// priority) and destroyed after it: checks at exit that the link ended its
+// instance. gtest has finished by then, so a failure ends the process with
+// exit code 3.
 struct ExitWatch {
   DWORD dwInstanceSeen = 0;
   ~ExitWatch() {
@@ -36,13 +37,9 @@ struct ExitWatch {
     fprintf(stderr, "static lifetime: instance %lu ended after the application object\n",
             static_cast<unsigned long>(dwInstanceSeen));
   }
-} g_exitWatch;
+} g_exitWatch __attribute__((init_priority(150)));
 
 }  // namespace
-
-// The same two definitions, in the same order, as next to the application
-// object: the link first, then the application.
-CProgmanLink theProgmanLink;
 
 namespace {
 

@@ -16,12 +16,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "res/product_files.h"
 #include "res/resource.h"
 
-static const char* const kFiles[] = {
-    "ORLO.EXE",     "README.TXT", "ORLO.HLP",  "MFC30.DLL",  "MFCN30.DLL",
-    "MSVCRT20.DLL", "TESK.FON",   "TESKW.FON", "TESKDT.FON", "TESKDB.FON",
-};
+static const char* const kFiles[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
 enum { kFileCount = sizeof(kFiles) / sizeof(kFiles[0]), kChunk = 4096 };
 
 static double g_fraction;

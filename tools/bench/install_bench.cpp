@@ -11,8 +11,10 @@
 #include <windows.h>
 
 #include <psapi.h>
+
 #include <stdio.h>
 #include <stdlib.h>
+#include "res/product_files.h"
 
 #include <algorithm>
 #include <string>
@@ -152,9 +154,7 @@ bool RunRound(const std::string& dist, const std::string& floorExe, const std::s
 }
 
 long long PayloadBytes(const std::string& dist) {
-  static const char* const files[] = {"ORLO.EXE",   "README.TXT",   "ORLO.HLP", "MFC30.DLL",
-                                      "MFCN30.DLL", "MSVCRT20.DLL", "TESK.FON", "TESKW.FON",
-                                      "TESKDT.FON", "TESKDB.FON"};
+  static const char* const files[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
   long long total = 0;
   for (const char* name : files) {
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "res/product_files.h"
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -97,8 +98,7 @@ bool RunDemo(Process& setup, const std::string& dist) {
 }
 
 bool CheckInstalled(const std::string& dist) {
-  const char* files[] = {"ORLO.EXE",     "README.TXT", "ORLO.HLP",  "MFC30.DLL",  "MFCN30.DLL",
-                         "MSVCRT20.DLL", "TESK.FON",   "TESKW.FON", "TESKDT.FON", "TESKDB.FON"};
+  const char* files[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
   bool ok = true;
   for (const char* name : files)
     ok = Check(FilesEqual(JoinPath(dist, name), JoinPath("C:\\ORLO", name)), name) && ok;

@@ -1,4 +1,4 @@
-#include "install/path_util.h"
+#include "paths/path_util.h"
 
 #include "afx/afxwin.h"
 

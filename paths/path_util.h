@@ -1,9 +1,9 @@
-// Path helpers of the install job. Paths are Windows paths in the ANSI code
-// page; every scan steps over whole characters, so that the second byte of a
-// double-byte character, which can be the byte of '\', is never taken for a
-// separator.
-#ifndef ORLO_INSTALL_PATH_UTIL_H
-#define ORLO_INSTALL_PATH_UTIL_H
+// Path helpers of the install job and the Program Manager commands. Paths
+// are Windows paths in the ANSI code page; every scan steps over whole
+// characters, so that the second byte of a double-byte character, which can
+// be the byte of '\', is never taken for a separator.
+#ifndef ORLO_PATHS_PATH_UTIL_H
+#define ORLO_PATHS_PATH_UTIL_H
 
 #include "afx/afxstr.h"
 
