@@ -119,8 +119,13 @@ Result PressKey(DWORD threadId, UINT vk) {
   UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
   LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
   LPARAM up = down | (1u << 30) | (1u << 31);
-  if (!PostMessageW(target, WM_KEYDOWN, vk, down) || !PostMessageW(target, WM_KEYUP, vk, up))
+  if (!PostMessageW(target, WM_KEYDOWN, vk, down))
     return ::testing::AssertionFailure() << "cannot post key " << vk << ": " << LastErrorText();
+  // The key going down may close the window (Esc, Enter) before the key going
+  // up is posted: seen on a loaded machine. That is the key's effect, not a
+  // failure to press it.
+  if (!PostMessageW(target, WM_KEYUP, vk, up) && IsWindow(target))
+    return ::testing::AssertionFailure() << "cannot release key " << vk << ": " << LastErrorText();
   return ::testing::AssertionSuccess();
 }
 
