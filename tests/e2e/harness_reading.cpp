@@ -34,17 +34,22 @@ Result WaitForWindowText(HWND hwnd, const std::string& text, DWORD timeoutMs) {
          << Quoted(text) << ", after " << timeoutMs << " ms";
 }
 
-std::vector<std::string> ListBoxItems(HWND listBox) {
+namespace {
+
+// The items of a list box or of a combo box's list, asked in their wide form
+// (the ANSI form is not converted across processes), by the control's own
+// count, length and text messages.
+std::vector<std::string> ListItems(HWND control, UINT getCount, UINT getLength, UINT getText) {
   std::vector<std::string> items;
   LRESULT count = 0;
-  if (!SendBounded(listBox, LB_GETCOUNT, 0, 0, &count) || count < 0)
+  if (!SendBounded(control, getCount, 0, 0, &count) || count < 0)
     return items;
   for (LRESULT i = 0; i < count; ++i) {
     LRESULT length = 0;
-    if (!SendBounded(listBox, LB_GETTEXTLEN, i, 0, &length) || length < 0)
+    if (!SendBounded(control, getLength, i, 0, &length) || length < 0)
       break;
     std::wstring item(static_cast<size_t>(length) + 1, L'\0');
-    if (!SendBounded(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]), &length) ||
+    if (!SendBounded(control, getText, i, reinterpret_cast<LPARAM>(&item[0]), &length) ||
         length < 0)
       break;
     item.resize(static_cast<size_t>(length));
@@ -53,23 +58,14 @@ std::vector<std::string> ListBoxItems(HWND listBox) {
   return items;
 }
 
+}  // namespace
+
+std::vector<std::string> ListBoxItems(HWND listBox) {
+  return ListItems(listBox, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
 std::vector<std::string> ComboBoxItems(HWND comboBox) {
-  std::vector<std::string> items;
-  LRESULT count = 0;
-  if (!SendBounded(comboBox, CB_GETCOUNT, 0, 0, &count) || count < 0)
-    return items;
-  for (LRESULT i = 0; i < count; ++i) {
-    LRESULT length = 0;
-    if (!SendBounded(comboBox, CB_GETLBTEXTLEN, i, 0, &length) || length < 0)
-      break;
-    std::wstring item(static_cast<size_t>(length) + 1, L'\0');
-    if (!SendBounded(comboBox, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]), &length) ||
-        length < 0)
-      break;
-    item.resize(static_cast<size_t>(length));
-    items.push_back(WideToAnsi(item));
-  }
-  return items;
+  return ListItems(comboBox, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 int ListBoxSelection(HWND listBox) {
