@@ -196,16 +196,16 @@ void CString::ReleaseBuffer(int nNewLength) {
 
 namespace {
 
-void AppendDecimal(CString& out, long long value, bool bSigned) {
-  char digits[24];
+// Only %d and %u are formatted, so 32 bits suffice: 64-bit arithmetic would
+// pull libgcc's division helpers into the 32-bit program.
+void AppendDecimal(CString& out, unsigned int magnitude, bool bNegative) {
+  char digits[12];
   int n = 0;
-  unsigned long long magnitude =
-      (bSigned && value < 0) ? 0ULL - (unsigned long long)value : (unsigned long long)value;
   do {
     digits[n++] = (char)('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude);
-  if (bSigned && value < 0)
+  if (bNegative)
     out += '-';
   while (n)
     out += digits[--n];
@@ -229,9 +229,13 @@ void CString::FormatV(LPCSTR pszFormat, va_list args) {
       case 'c':
         result += (char)va_arg(args, int);
         break;
-      case 'd':
-        AppendDecimal(result, va_arg(args, int), true);
+      case 'd': {
+        int nValue = va_arg(args, int);
+        // 0u - INT_MIN is 2147483648u, which int could not hold.
+        AppendDecimal(result, nValue < 0 ? 0u - (unsigned int)nValue : (unsigned int)nValue,
+                      nValue < 0);
         break;
+      }
       case 'u':
         AppendDecimal(result, va_arg(args, unsigned int), false);
         break;
