@@ -13,7 +13,8 @@ std::vector<GradientBand> BandsFor(int nHeight) {
   std::vector<GradientBand> bands;
   CGradientBands walker(nHeight);
   GradientBand band;
-  while (walker.Next(&band))
+  // One band past the most there can be, so a walker that never ends fails.
+  while (bands.size() <= 220 && walker.Next(&band))
     bands.push_back(band);
   return bands;
 }
@@ -80,6 +81,24 @@ TEST(GradientBands, EveryScreenHeightHasAtMost220Bands) {
     std::vector<GradientBand> bands = BandsFor(h);
     EXPECT_EQ(220u, bands.size()) << "height " << h;
     ExpectTilesWithLevels(bands, h);
+  }
+}
+
+// 220 * y leaves an int's range from y = 9,761,289 on; band k must still
+// start exactly at ceil(k * H / 220), worked out here in 64 bits.
+TEST(GradientBands, HeightsPastIntArithmeticKeepExactBandEdges) {
+  for (int h : {9761290, 1 << 30, 2147483647}) {
+    std::vector<GradientBand> bands = BandsFor(h);
+    ASSERT_EQ(220u, bands.size()) << "height " << h;
+    for (int k = 0; k < 220; k++) {
+      int nTop = (int)(((long long)k * h + 219) / 220);
+      ASSERT_EQ(nTop, bands[k].nTop) << "band " << k << " of height " << h;
+      ASSERT_EQ(236 - k, bands[k].nLevel) << "band " << k << " of height " << h;
+      ASSERT_EQ(236 - k, GradientLevel(nTop, h)) << "row " << nTop << " of height " << h;
+      if (k > 0)
+        ASSERT_EQ(237 - k, GradientLevel(nTop - 1, h)) << "row " << nTop - 1 << " of height " << h;
+    }
+    EXPECT_EQ(h, bands.back().nBottom) << "height " << h;
   }
 }
 
