@@ -20,4 +20,7 @@ for arch in x86 x64; do
     "$dist" "$minimal" "${1:-15}"
 done
 size=$(stat -c %s build/x86/dist/SETUP.EXE)
-awk -v s="$size" 'BEGIN { printf "i686 SETUP.EXE: %d bytes = %.2f of the 64 KiB budget\n", s, s / 65536 }'
+# The budget lives in the static check.
+budget=$(sed -n 's/^readonly max_size=\([0-9]*\)$/\1/p' tools/check-static.sh)
+awk -v s="$size" -v b="$budget" \
+  'BEGIN { printf "i686 SETUP.EXE: %d bytes = %.2f of its %d-byte budget\n", s, s / b, b }'

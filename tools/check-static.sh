@@ -5,7 +5,8 @@
 #   3. the resources read back from the program equal the reviewed text
 #      tests/fixtures/setup-resources.expected.rc (dialog templates, icon
 #      group and formats, version block);
-#   4. (x86 only) the shipped program fits in 64 KiB.
+#   4. (x86 only) the shipped program fits its size budget, and its DWARF
+#      unwind tables hold no more than the start-up objects' own entries.
 # Every check prints one line with "ok" or "FAIL" and the value it found; the
 # last line counts them. Exit status 0 only when nothing failed.
 #
@@ -29,8 +30,12 @@ case $arch in
   *) usage ;;
 esac
 
-# The size limit of the shipped (32-bit) program.
-readonly max_size=65536
+# The size budget of the shipped (32-bit) program: its size when last cut
+# down (41984 bytes), rounded up to a whole KiB, plus 4 KiB.
+readonly max_size=46080
+# app/unwind_tables.ld leaves crtbegin.o's and crtend.o's entries (152
+# bytes); the runtime's would add about 2 KiB.
+readonly max_unwind_table=256
 # Imports that every Windows system has; compared without regard to case.
 readonly allowed_dlls="kernel32.dll user32.dll gdi32.dll comdlg32.dll msvcrt.dll advapi32.dll"
 
@@ -232,9 +237,25 @@ check_size() {
   fi
 }
 
+check_unwind_tables() {
+  local hex
+  # objdump cuts section names to the PE header's 8 characters.
+  hex=$("$triple-objdump" -h "$exe" | awk '$2 == ".eh_fram" || $2 == ".eh_frame" { print $3 }')
+  if [ -z "$hex" ]; then
+    ok "unwind tables: no .eh_frame section"
+  elif [ $((16#$hex)) -le "$max_unwind_table" ]; then
+    ok "unwind tables: .eh_frame $((16#$hex)) bytes (at most $max_unwind_table)"
+  else
+    fail "unwind tables: .eh_frame $((16#$hex)) bytes, more than $max_unwind_table"
+  fi
+}
+
 echo "check-static: $arch $exe"
 check_format
 check_imports
 check_resources
-[ "$arch" = x86 ] && check_size
+if [ "$arch" = x86 ]; then
+  check_size
+  check_unwind_tables
+fi
 finish
