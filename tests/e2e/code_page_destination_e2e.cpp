@@ -3,7 +3,6 @@
 // of '\'; under code page 1252 they hold accented letters. CTest runs this
 // program once under each.
 #include <algorithm>
-#include <iostream>
 
 #include "tests/e2e/install_e2e_support.h"
 
@@ -22,28 +21,11 @@ const CodePageNames kNames[] = {
     {1252, "M\xFCller", "Caf\xE9"},
 };
 
-// The names in dir, sorted.
-std::vector<std::string> Entries(const std::string& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..")
-      names.push_back(name);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // Removes dir with everything in it, joining names with one '\' as they
 // come. The harness's path helpers look at single bytes, and would take the
 // second byte of a character at the end of a name for a separator.
 void RemoveTreeAsNamed(const std::string& dir) {
-  for (const std::string& name : Entries(dir)) {
+  for (const std::string& name : DirectoryEntries(dir)) {
     std::string path = dir + "\\" + name;
     if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
       RemoveTreeAsNamed(path);
@@ -53,13 +35,7 @@ void RemoveTreeAsNamed(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
-TEST(CodePage, IsTheOneThisRunIsFor) {
-  UINT expected = install_test::ExpectedCodePage();
-  if (expected == 0)
-    GTEST_SKIP() << "the run names no code page; GetACP() = " << GetACP();
-  std::cout << "GetACP() = " << GetACP() << "\n";
-  EXPECT_EQ(expected, GetACP());
-}
+TEST(CodePage, IsTheOneThisRunIsFor) { install_test::ExpectTheCodePageOfThisRun(); }
 
 class CodePageDestination : public InstallRun {
  protected:
@@ -86,10 +62,11 @@ TEST_F(CodePageDestination, GetsTheFilesUnderTheirOwnNamesInExactlyThatDirectory
   for (const std::string& name : files)
     EXPECT_TRUE(FilesEqual(Dist(name), dest + "\\" + name)) << name;
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(std::vector<std::string>{level}, Entries(kDestRoot)) << "code page " << GetACP();
-  EXPECT_EQ(std::vector<std::string>{names->second}, Entries(Under(level)))
+  EXPECT_EQ(std::vector<std::string>{level}, DirectoryEntries(kDestRoot))
       << "code page " << GetACP();
-  EXPECT_EQ(files, Entries(dest)) << "code page " << GetACP();
+  EXPECT_EQ(std::vector<std::string>{names->second}, DirectoryEntries(Under(level)))
+      << "code page " << GetACP();
+  EXPECT_EQ(files, DirectoryEntries(dest)) << "code page " << GetACP();
 }
 
 }  // namespace

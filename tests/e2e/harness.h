@@ -112,6 +112,10 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 Result CreateDirectories(const std::string& dir);
 // Removes dir with everything in it (read-only files too); a missing dir is fine.
 Result RemoveTree(const std::string& dir);
+// The names in dir without "." and "..", sorted; none when dir cannot be
+// read. Whole names of any code page: dir and the pattern are joined with one
+// '\', whatever dir's last byte is.
+std::vector<std::string> DirectoryEntries(const std::string& dir);
 // A fresh, empty directory %TEMP%\orlo-e2e\<name> (old contents removed).
 Result MakeScratchDir(const std::string& name, std::string* path);
 // Copies the files and subdirectories of from into to, creating to.

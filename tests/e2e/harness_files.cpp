@@ -4,28 +4,11 @@
 
 #include "tests/e2e/harness_internal.h"
 
+#include <algorithm>
+
 namespace e2e {
 
 using namespace internal;
-
-namespace {
-
-class ScopedFindHandle {
- public:
-  explicit ScopedFindHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedFindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      FindClose(handle_);
-  }
-  ScopedFindHandle(const ScopedFindHandle&) = delete;
-  ScopedFindHandle& operator=(const ScopedFindHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty())
@@ -95,6 +78,21 @@ Result RemoveTree(const std::string& dir) {
     return ::testing::AssertionFailure()
            << "cannot remove directory " << root << ": " << LastErrorText();
   return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> DirectoryEntries(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  ScopedFindHandle find(FindFirstFileA((dir + "\\*").c_str(), &entry));
+  if (!find.ok())
+    return names;
+  do {
+    std::string name = entry.cFileName;
+    if (name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(find.get(), &entry));
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 Result MakeScratchDir(const std::string& name, std::string* path) {

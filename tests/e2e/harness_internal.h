@@ -93,21 +93,33 @@ inline std::string ChildClassName(HWND hwnd) {
 
 // ---- Handle owners --------------------------------------------------------
 
-class ScopedFile {
+// Owns one handle and hands it to Close at the end of the scope, unless the
+// call that made it failed: NULL, or INVALID_HANDLE_VALUE for the file
+// functions that fail so.
+template <typename T, auto Close, bool kFailsAsInvalidHandleValue = false>
+class ScopedHandle {
  public:
-  explicit ScopedFile(HANDLE handle) : handle_(handle) {}
-  ~ScopedFile() {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
+  explicit ScopedHandle(T handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (ok())
+      Close(handle_);
   }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  HANDLE get() const { return handle_; }
-  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  T get() const { return handle_; }
+  bool ok() const {
+    return kFailsAsInvalidHandleValue ? handle_ != INVALID_HANDLE_VALUE : handle_ != nullptr;
+  }
 
  private:
-  HANDLE handle_;
+  T handle_;
 };
+
+using ScopedFile = ScopedHandle<HANDLE, CloseHandle, true>;
+using ScopedFindHandle = ScopedHandle<HANDLE, FindClose, true>;
+using ScopedGdiObject = ScopedHandle<HGDIOBJ, DeleteObject>;
+using ScopedMemoryDC = ScopedHandle<HDC, DeleteDC>;
+using ScopedDataModule = ScopedHandle<HMODULE, FreeLibrary>;
 
 class ScopedWindowDC {
  public:
@@ -123,21 +135,6 @@ class ScopedWindowDC {
  private:
   HWND hwnd_;
   HDC dc_;
-};
-
-class ScopedGdiObject {
- public:
-  explicit ScopedGdiObject(HGDIOBJ object) : object_(object) {}
-  ~ScopedGdiObject() {
-    if (object_)
-      DeleteObject(object_);
-  }
-  ScopedGdiObject(const ScopedGdiObject&) = delete;
-  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-  HGDIOBJ get() const { return object_; }
-
- private:
-  HGDIOBJ object_;
 };
 
 // Selects an object into a DC for the life of the scope.

@@ -173,21 +173,6 @@ std::string ColourName(COLORREF colour) {
 
 namespace {
 
-class ScopedMemoryDC {
- public:
-  explicit ScopedMemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~ScopedMemoryDC() {
-    if (dc_)
-      DeleteDC(dc_);
-  }
-  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 // A 24-bit bottom-up BMP file of the pixels of bitmap.
 Result WriteBmp(HDC dc, HBITMAP bitmap, int width, int height, const std::string& path) {
   BITMAPINFOHEADER header = {};
@@ -227,7 +212,7 @@ Result SaveScreenshot(HWND hwnd, const std::string& bmpPath) {
   if (width <= 0 || height <= 0)
     return ::testing::AssertionFailure() << "empty area " << RectName(area);
   ScopedWindowDC screen(nullptr);
-  ScopedMemoryDC memory(screen.get());
+  ScopedMemoryDC memory(CreateCompatibleDC(screen.get()));
   ScopedGdiObject bitmap(CreateCompatibleBitmap(screen.get(), width, height));
   if (!memory.get() || !bitmap.get())
     return ::testing::AssertionFailure() << "no bitmap: " << LastErrorText();

@@ -145,22 +145,6 @@ Result ParseDialogTemplate(const unsigned char* data, size_t size, DialogTemplat
   return ::testing::AssertionSuccess();
 }
 
-class ScopedDataModule {
- public:
-  explicit ScopedDataModule(const std::string& path)
-      : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-  ~ScopedDataModule() {
-    if (module_)
-      FreeLibrary(module_);
-  }
-  ScopedDataModule(const ScopedDataModule&) = delete;
-  ScopedDataModule& operator=(const ScopedDataModule&) = delete;
-  HMODULE get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
-
 BOOL CALLBACK CollectDialogId(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
   if (IS_INTRESOURCE(name))
     reinterpret_cast<std::vector<int>*>(param)->push_back(
@@ -183,7 +167,7 @@ Result LoadDialogTemplate(HMODULE module, int id, DialogTemplate* dialog) {
 }  // namespace
 
 Result ReadDialogTemplates(const std::string& exePath, std::vector<DialogTemplate>* templates) {
-  ScopedDataModule module(exePath);
+  ScopedDataModule module(LoadLibraryExA(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module.get())
     return ::testing::AssertionFailure() << "cannot load " << exePath << ": " << LastErrorText();
   std::vector<int> ids;
@@ -201,7 +185,7 @@ Result ReadDialogTemplates(const std::string& exePath, std::vector<DialogTemplat
 }
 
 Result ReadDialogTemplate(const std::string& exePath, int id, DialogTemplate* dialog) {
-  ScopedDataModule module(exePath);
+  ScopedDataModule module(LoadLibraryExA(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module.get())
     return ::testing::AssertionFailure() << "cannot load " << exePath << ": " << LastErrorText();
   return LoadDialogTemplate(module.get(), id, dialog);

@@ -23,21 +23,6 @@ std::string ProgramsFolder() {
   return std::string(appData) + "\\Microsoft\\Windows\\Start Menu\\Programs";
 }
 
-std::vector<std::string> FolderEntries(const std::string& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    std::string name = data.cFileName;
-    if (name != "." && name != "..")
-      names.push_back(name);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return names;
-}
-
 // Wine's explorer windows showing the group: they belong to explorer
 // processes of their own, not to SETUP.EXE.
 std::vector<HWND> GroupWindows() {
@@ -94,7 +79,7 @@ TEST_F(WineShellGroup, GroupAppearsEmptyAndTheFailureIsReportedBeforeSuccess) {
   ExpectEnd();
 
   EXPECT_TRUE(DirectoryExists(group_)) << group_;
-  std::vector<std::string> entries = FolderEntries(group_);
+  std::vector<std::string> entries = DirectoryEntries(group_);
   std::string listing;
   for (const std::string& name : entries)
     listing += " " + name;

@@ -6,8 +6,11 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <stdlib.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -79,13 +82,18 @@ inline std::string ReadBytes(const std::string& path) {
   return bytes;
 }
 
-// The ANSI code page that this run of a test program is meant for, from
-// ORLO_EXPECT_ACP (CTest starts some programs once per code page); 0 when
-// the run names none.
-inline UINT ExpectedCodePage() {
+// Checks that this run of a test program has the ANSI code page that
+// ORLO_EXPECT_ACP names (CTest starts some programs once per code page);
+// skips when the run names none. Printed either way, so a log tells which
+// code page the other tests of the run saw.
+inline void ExpectTheCodePageOfThisRun() {
   char value[16] = "";
   DWORD n = GetEnvironmentVariableA("ORLO_EXPECT_ACP", value, sizeof value);
-  return n > 0 && n < sizeof value ? (UINT)strtoul(value, NULL, 10) : 0;
+  UINT expected = n > 0 && n < sizeof value ? (UINT)strtoul(value, NULL, 10) : 0;
+  if (expected == 0)
+    GTEST_SKIP() << "the run names no code page; GetACP() = " << GetACP();
+  std::cout << "GetACP() = " << GetACP() << "\n";
+  EXPECT_EQ(expected, GetACP());
 }
 
 // The Unix name of a Windows path, from Wine; empty when not under Wine.
