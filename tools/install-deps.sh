@@ -81,9 +81,9 @@ make_wine_root() {
   fi
   step "root: debootstrap trixie from $mirror into $root (log: $log)"
   debootstrap --variant=minbase trixie "$root" "$mirror" >>"$log" 2>&1
-  step "root: installing Wine 10 (wine64, wine, libwine), locales and chattr (e2fsprogs)"
+  step "root: installing Wine 10 (wine64, wine, libwine), its fonts (fonts-wine), locales and chattr (e2fsprogs)"
   in_new_root apt-get update -q --error-on=any >>"$log" 2>&1
-  in_new_root apt-get install -y -q --no-install-recommends wine64 wine libwine locales e2fsprogs >>"$log" 2>&1
+  in_new_root apt-get install -y -q --no-install-recommends wine64 wine libwine fonts-wine locales e2fsprogs >>"$log" 2>&1
   step "root: fetching the 32-bit Windows DLLs (libwine:i386)"
   in_new_root dpkg --add-architecture i386 >>"$log" 2>&1
   in_new_root apt-get update -q --error-on=any >>"$log" 2>&1

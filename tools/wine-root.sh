@@ -7,7 +7,7 @@ ORLO_WINE_ROOT=${ORLO_WINE_ROOT:-/var/cache/orlo/wine10-root}
 ORLO_WINE_ROOT_STAMP=.orlo-root-complete
 # Changing how the root is made changes this line, so that an older root is
 # made again.
-ORLO_WINE_ROOT_RECIPE="trixie wine64+wine+libwine libwine:i386 locales:en_US,de_DE,ja_JP e2fsprogs v2"
+ORLO_WINE_ROOT_RECIPE="trixie wine64+wine+libwine+fonts-wine libwine:i386 locales:en_US,de_DE,ja_JP e2fsprogs v3"
 # Wine takes its ANSI code page from the locale: en_US and de_DE give 1252,
 # ja_JP gives 932.
 ORLO_WINE_LOCALES_GEN="'en_US.UTF-8 UTF-8' 'de_DE.UTF-8 UTF-8' 'ja_JP.UTF-8 UTF-8'"
