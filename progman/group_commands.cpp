@@ -10,6 +10,23 @@ CString FormatWithGroup(const char* pszTemplate, const char* pszGroup) {
   return strCommand;
 }
 
+BOOL IsQuoted(const CString& strText) {
+  int nLength = strText.GetLength();
+  return nLength >= 2 && strText[0] == '"' && strText[nLength - 1] == '"';
+}
+
+// A quoted path is normalized inside its quotes: with the quote in front, the
+// two backslashes that open a network path would count as a run and collapse.
+void NormalizeArgument(CString& strArgument) {
+  if (!IsQuoted(strArgument)) {
+    NormalizePath(strArgument);
+    return;
+  }
+  CString strInside = strArgument.Mid(1, strArgument.GetLength() - 2);
+  NormalizePath(strInside);
+  strArgument = Quoted(strInside);
+}
+
 BOOL HoldsArgumentDelimiter(const CString& strText) {
   for (const char* pch = "()[],"; *pch != '\0'; pch++) {
     if (strText.Find(*pch) >= 0)
@@ -43,9 +60,9 @@ CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* 
   CString strCmdLine(pszCmdLine);
   CString strIconPath(pszIconPath);
   CString strWorkingDir(pszWorkingDir);
-  NormalizePath(strCmdLine);
-  NormalizePath(strIconPath);
-  NormalizePath(strWorkingDir);
+  NormalizeArgument(strCmdLine);
+  NormalizeArgument(strIconPath);
+  NormalizeArgument(strWorkingDir);
   if (NeedsQuotes(strWorkingDir))
     strWorkingDir = Quoted(strWorkingDir);
 
@@ -56,11 +73,11 @@ CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* 
   return strCommand;
 }
 
-CString ProductIconPath(const CString& strDest) {
+CString ProductProgramPath(const CString& strDest) {
   CString strPath;
   strPath.Format("%s\\ORLO.EXE", static_cast<const char*>(strDest));
-  // The test looks at the destination as typed; what the file name adds
-  // never needs quotes.
+  // Whether to quote is decided on the destination as typed; what the file
+  // name adds never needs quotes.
   if (NeedsQuotes(strDest))
     strPath = Quoted(strPath);
   return strPath;

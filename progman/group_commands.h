@@ -10,9 +10,9 @@ CString CreateGroupCommand(const char* pszGroup);
 CString ShowGroupCommand(const char* pszGroup);
 
 // The AddItem command. The command line, the icon path and the working
-// directory are normalized (NormalizePath) first; the working directory is
-// then quoted where Program Manager would otherwise split it. The item name is
-// sent as given.
+// directory are normalized (NormalizePath) first, one that comes quoted
+// inside its quotes; the working directory is then quoted where Program
+// Manager would otherwise split it. The item name is sent as given.
 CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* pszIconPath,
                        const char* pszWorkingDir);
 
@@ -27,8 +27,10 @@ BOOL NeedsQuotes(const CString& strArgument);
 // "\"" + text + "\"".
 CString Quoted(const CString& strText);
 
-// The icon path of the product's own item for a destination as the user
-// typed it: destination + "\ORLO.EXE", quoted when the destination needs it.
-CString ProductIconPath(const CString& strDest);
+// The installed program of the product's own item for a destination as the
+// user typed it: destination + "\ORLO.EXE", quoted when the destination needs
+// it. The item's command line and its icon path both; today's shells look
+// the command line's program up as a file, and a bare name is refused.
+CString ProductProgramPath(const CString& strDest);
 
 #endif

@@ -48,8 +48,10 @@ BOOL InstallProgramGroup(const CString& strDest) {
   BOOL bOk = theProgmanLink.Connect();
   if (bOk)
     bOk = theProgmanLink.CreateGroup(kGroupName);
-  if (bOk)
-    bOk = theProgmanLink.AddItem("ORLO", "ORLO", ProductIconPath(strDest), strDest);
+  if (bOk) {
+    CString strProgram = ProductProgramPath(strDest);
+    bOk = theProgmanLink.AddItem(strProgram, "ORLO", strProgram, strDest);
+  }
   // Once the program itself is in the group, the README and the help file
   // are added too; their failure does not fail the group.
   if (bOk)

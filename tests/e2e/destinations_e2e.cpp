@@ -41,7 +41,7 @@ TEST_P(RelativeDestination, IsTheDirectoryBelowTheStartDirectoryForFilesAndGroup
                   std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
   ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
   const std::vector<std::string> items = {
-      "[AddItem(ORLO, ORLO, " + dest + "\\ORLO.EXE,, -1, -1, " + dest + ")]",
+      "[AddItem(" + dest + "\\ORLO.EXE, ORLO, " + dest + "\\ORLO.EXE,, -1, -1, " + dest + ")]",
       "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, " + dest + ")]",
       "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, " + dest + ")]",
   };

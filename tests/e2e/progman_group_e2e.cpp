@@ -60,7 +60,8 @@ TEST_F(ProgramGroupRun, OkSendsTheSixCommandsAndShowsNoMessage) {
       "[DeleteGroup(ORLO)]",
       "[CreateGroup(ORLO)]",
       "[ShowGroup(ORLO,1)]",
-      "[AddItem(ORLO, ORLO, \"" + dest + "\\ORLO.EXE\",, -1, -1, \"" + dest + "\")]",
+      "[AddItem(\"" + dest + "\\ORLO.EXE\", ORLO, \"" + dest + "\\ORLO.EXE\",, -1, -1, \"" + dest +
+          "\")]",
       "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"" + dest + "\")]",
       "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"" + dest + "\")]",
   };

@@ -3,12 +3,15 @@
 //
 // Wine keeps groups as folders under the Start Menu's Programs folder.
 // DeleteGroup removes the folder, CreateGroup makes it, and CreateGroup and
-// ShowGroup each open an explorer window titled with the group's name. Wine
-// adds an item only when it finds the first word of the command line as a
-// program on its search path, without splitting arguments off, so it
-// refuses "ORLO", "NOTEPAD README.TXT" and "WINHELP ORLO.HLP" alike: the
-// group stays empty, and the program reports the failed group before
-// Success.
+// ShowGroup each open an explorer window titled with the group's name.
+// AddItem makes a shortcut named after the item once it finds the command
+// line's program: a full path as a file, a bare name ("NOTEPAD README.TXT")
+// on its search path, with the arguments split off. The product's item
+// names its program by full path, so all three items are made and the
+// program goes on to Success without a message.
+#include <objbase.h>
+#include <shlobj.h>
+
 #include "tests/e2e/install_e2e_support.h"
 
 namespace {
@@ -40,7 +43,58 @@ void CloseGroupWindows() {
   }
 }
 
-class WineShellGroup : public InstallRun {
+// What a shortcut starts, read back through the shell's own link object.
+struct Shortcut {
+  std::string target;
+  std::string arguments;
+  std::string workingDir;
+};
+
+Result ReadShortcut(const std::string& path, Shortcut* shortcut) {
+  HRESULT hr = CoInitialize(nullptr);
+  if (FAILED(hr))
+    return ::testing::AssertionFailure() << "CoInitialize: 0x" << std::hex << hr;
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                        reinterpret_cast<void**>(&link));
+  if (SUCCEEDED(hr))
+    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (SUCCEEDED(hr))
+    hr = file->Load(std::wstring(path.begin(), path.end()).c_str(), STGM_READ);
+  char target[MAX_PATH] = "", arguments[MAX_PATH] = "", dir[MAX_PATH] = "";
+  if (SUCCEEDED(hr))
+    hr = link->GetPath(target, MAX_PATH, nullptr, 0);
+  if (SUCCEEDED(hr))
+    hr = link->GetArguments(arguments, MAX_PATH);
+  if (SUCCEEDED(hr))
+    hr = link->GetWorkingDirectory(dir, MAX_PATH);
+  if (file)
+    file->Release();
+  if (link)
+    link->Release();
+  CoUninitialize();
+  if (FAILED(hr))
+    return ::testing::AssertionFailure() << path << ": 0x" << std::hex << hr;
+  shortcut->target = target;
+  shortcut->arguments = arguments;
+  shortcut->workingDir = dir;
+  return ::testing::AssertionSuccess();
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+         CSTR_EQUAL;
+}
+
+// The destination as typed, and the directory it names.
+struct ShellCase {
+  const char* name;
+  const char* typed;
+  const char* dir;
+};
+
+class WineShellGroup : public InstallRun, public ::testing::WithParamInterface<ShellCase> {
  protected:
   void SetUp() override {
     InstallRun::SetUp();
@@ -52,39 +106,49 @@ class WineShellGroup : public InstallRun {
   void TearDown() override {
     CloseGroupWindows();
     RemoveTree(group_);
+    RemoveTree(GetParam().dir);
     InstallRun::TearDown();
   }
 
   std::string group_;
 };
 
-TEST_F(WineShellGroup, GroupAppearsEmptyAndTheFailureIsReportedBeforeSuccess) {
+TEST_P(WineShellGroup, MakesTheGroupWithThreeShortcutsAndEndsInSuccess) {
   // A group of that name from an earlier run: DeleteGroup clears it first.
   ASSERT_TRUE(CreateDirectories(group_));
   ASSERT_TRUE(WriteWholeFile(group_ + "\\stale.lnk", Bytes("old item")));
+  const std::string dest = GetParam().dir;
+  ASSERT_TRUE(RemoveTree(dest));
 
-  ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("ORLO")));
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(GetParam().typed));
   HWND appGroup = nullptr;
   ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
       << DescribeWindows(setup_.pid());
   DWORD start = GetTickCount();
   ASSERT_TRUE(ClickControl(appGroup, IDOK));
-
-  // The three AddItem commands are refused: the first one fails the group.
-  ASSERT_NO_FATAL_FAILURE(ExpectMessage("Failed to complete installation of program group"));
-  DWORD elapsed = GetTickCount() - start;
+  // Success follows with no message before it.
   HWND success = nullptr;
   ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
+  DWORD elapsed = GetTickCount() - start;
   ASSERT_TRUE(ClickControl(success, IDOK));
   ExpectEnd();
+  EXPECT_LT(elapsed, 10000u) << "every command is answered at once, none timed out";
 
-  EXPECT_TRUE(DirectoryExists(group_)) << group_;
   std::vector<std::string> entries = DirectoryEntries(group_);
-  std::string listing;
-  for (const std::string& name : entries)
-    listing += " " + name;
-  EXPECT_TRUE(entries.empty()) << "the group holds:" << listing;
-  EXPECT_LT(elapsed, 10000u) << "a refused command is answered at once, not timed out";
+  std::sort(entries.begin(), entries.end());
+  const std::vector<std::string> expected = {"ORLO Help.lnk", "ORLO.lnk", "README.lnk"};
+  EXPECT_EQ(expected, entries) << group_;
+  for (const std::string& name : entries) {
+    Shortcut shortcut;
+    EXPECT_TRUE(ReadShortcut(group_ + "\\" + name, &shortcut));
+    printf("%s starts \"%s\" with \"%s\" in \"%s\"\n", name.c_str(), shortcut.target.c_str(),
+           shortcut.arguments.c_str(), shortcut.workingDir.c_str());
+  }
+  Shortcut orlo;
+  ASSERT_TRUE(ReadShortcut(group_ + "\\ORLO.lnk", &orlo));
+  EXPECT_TRUE(SamePath(dest + "\\ORLO.EXE", orlo.target)) << "target " << orlo.target;
+  EXPECT_TRUE(SamePath(dest, orlo.workingDir)) << "working directory " << orlo.workingDir;
+  EXPECT_TRUE(FileExists(orlo.target)) << orlo.target;
 
   // CreateGroup and ShowGroup each ask for a window on the group. They come
   // from processes Wine starts for them, and at times only one of the two
@@ -100,5 +164,15 @@ TEST_F(WineShellGroup, GroupAppearsEmptyAndTheFailureIsReportedBeforeSuccess) {
   printf("group step answered in %lu ms; %u explorer windows titled ORLO\n",
          static_cast<unsigned long>(elapsed), static_cast<unsigned>(GroupWindows().size()));
 }
+
+const ShellCase kShellCases[] = {
+    {"Default", "C:\\ORLO\\", "C:\\ORLO"},
+    {"WithABlank", "C:\\orlo-e2e-install\\My Apps\\ORLO", "C:\\orlo-e2e-install\\My Apps\\ORLO"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Destinations, WineShellGroup, ::testing::ValuesIn(kShellCases),
+                         [](const ::testing::TestParamInfo<ShellCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace

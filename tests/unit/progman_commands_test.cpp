@@ -14,7 +14,8 @@ std::string Str(const CString& s) { return std::string(static_cast<const char*>(
 // The first item's command as the program-group step builds it.
 std::string ProductItem(const char* pszDest) {
   CString strDest(pszDest);
-  return Str(AddItemCommand("ORLO", "ORLO", ProductIconPath(strDest), strDest));
+  CString strProgram = ProductProgramPath(strDest);
+  return Str(AddItemCommand(strProgram, "ORLO", strProgram, strDest));
 }
 
 std::string ReadmeItem(const char* pszDest) {
@@ -31,15 +32,28 @@ TEST(GroupCommands, GroupCommandsCarryTheNameAsGiven) {
 TEST(GroupCommands, DelimitersInTheDestinationAreQuoted) {
   // Unquoted, Program Manager would end the argument at any of these.
   EXPECT_EQ(
-      "[AddItem(ORLO, ORLO, \"C:\\Apps(old)\\ORLO\\ORLO.EXE\",, -1, -1, \"C:\\Apps(old)\\ORLO\")]",
+      "[AddItem(\"C:\\Apps(old)\\ORLO\\ORLO.EXE\", ORLO, \"C:\\Apps(old)\\ORLO\\ORLO.EXE\",, "
+      "-1, -1, \"C:\\Apps(old)\\ORLO\")]",
       ProductItem("C:\\Apps(old)\\ORLO"));
-  EXPECT_EQ("[AddItem(ORLO, ORLO, \"C:\\A,B\\ORLO\\ORLO.EXE\",, -1, -1, \"C:\\A,B\\ORLO\")]",
-            ProductItem("C:\\A,B\\ORLO"));
+  EXPECT_EQ(
+      "[AddItem(\"C:\\A,B\\ORLO\\ORLO.EXE\", ORLO, \"C:\\A,B\\ORLO\\ORLO.EXE\",, -1, -1, "
+      "\"C:\\A,B\\ORLO\")]",
+      ProductItem("C:\\A,B\\ORLO"));
   EXPECT_EQ("[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"C:\\[x]\")]",
             ReadmeItem("C:\\[x]\\"));
   // A leading blank does not hide a delimiter later on.
-  EXPECT_EQ("[AddItem(ORLO, ORLO, \" C:\\A(1)\\ORLO.EXE\",, -1, -1, \" C:\\A(1)\")]",
-            ProductItem(" C:\\A(1)"));
+  EXPECT_EQ(
+      "[AddItem(\" C:\\A(1)\\ORLO.EXE\", ORLO, \" C:\\A(1)\\ORLO.EXE\",, -1, -1, \" C:\\A(1)\")]",
+      ProductItem(" C:\\A(1)"));
+  // A quoted network path keeps the \\ before its server in every argument.
+  EXPECT_EQ(
+      "[AddItem(\"\\\\SRV\\SHARE\\My Apps\\ORLO\\ORLO.EXE\", ORLO, "
+      "\"\\\\SRV\\SHARE\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, \"\\\\SRV\\SHARE\\My Apps\\ORLO\")]",
+      ProductItem("\\\\SRV\\SHARE\\My Apps\\ORLO"));
+  EXPECT_EQ(
+      "[AddItem(\"\\\\SRV\\S(1)\\ORLO\\ORLO.EXE\", ORLO, \"\\\\SRV\\S(1)\\ORLO\\ORLO.EXE\",, "
+      "-1, -1, \"\\\\SRV\\S(1)\\ORLO\")]",
+      ProductItem("//SRV/S(1)//ORLO/"));
 }
 
 TEST(GroupCommands, QuoteRule) {
@@ -57,9 +71,9 @@ TEST(GroupCommands, QuoteRule) {
 
 TEST(GroupCommands, CallerStringsAreLeftAlone) {
   CString strDest("D:/My Apps//ORLO/");
-  CString strIcon = ProductIconPath(strDest);
-  EXPECT_EQ("\"D:/My Apps//ORLO/\\ORLO.EXE\"", Str(strIcon)) << "normalized only when sent";
-  AddItemCommand("ORLO", "ORLO", strIcon, strDest);
+  CString strProgram = ProductProgramPath(strDest);
+  EXPECT_EQ("\"D:/My Apps//ORLO/\\ORLO.EXE\"", Str(strProgram)) << "normalized only when sent";
+  AddItemCommand(strProgram, "ORLO", strProgram, strDest);
   EXPECT_EQ("D:/My Apps//ORLO/", Str(strDest));
 }
 

@@ -68,7 +68,7 @@ const Commands kDefaultSix = {
     "[DeleteGroup(ORLO)]",
     "[CreateGroup(ORLO)]",
     "[ShowGroup(ORLO,1)]",
-    "[AddItem(ORLO, ORLO, C:\\ORLO\\ORLO.EXE,, -1, -1, C:\\ORLO)]",
+    "[AddItem(C:\\ORLO\\ORLO.EXE, ORLO, C:\\ORLO\\ORLO.EXE,, -1, -1, C:\\ORLO)]",
     "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, C:\\ORLO)]",
     "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, C:\\ORLO)]",
 };
@@ -114,23 +114,26 @@ TEST_P(GroupDestinations, SixCommandsInOrder) {
 const DestinationCase kDestinations[] = {
     {"C:\\ORLO\\", Commands(kDefaultSix.begin() + 3, kDefaultSix.end())},
     {"D:\\My Apps\\ORLO",
-     {"[AddItem(ORLO, ORLO, \"D:\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, \"D:\\My Apps\\ORLO\")]",
+     {"[AddItem(\"D:\\My Apps\\ORLO\\ORLO.EXE\", ORLO, \"D:\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, "
+      "\"D:\\My Apps\\ORLO\")]",
       "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]",
       "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]"}},
     {"D:/My Apps//ORLO/",
-     {"[AddItem(ORLO, ORLO, \"D:\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, \"D:\\My Apps\\ORLO\")]",
+     {"[AddItem(\"D:\\My Apps\\ORLO\\ORLO.EXE\", ORLO, \"D:\\My Apps\\ORLO\\ORLO.EXE\",, -1, -1, "
+      "\"D:\\My Apps\\ORLO\")]",
       "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]",
       "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"D:\\My Apps\\ORLO\")]"}},
     {"C:\\",
-     {"[AddItem(ORLO, ORLO, C:\\ORLO.EXE,, -1, -1, C:)]",
+     {"[AddItem(C:\\ORLO.EXE, ORLO, C:\\ORLO.EXE,, -1, -1, C:)]",
       "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, C:)]",
       "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, C:)]"}},
     {" C:\\ORLO",
-     {"[AddItem(ORLO, ORLO,  C:\\ORLO\\ORLO.EXE,, -1, -1,  C:\\ORLO)]",
+     {"[AddItem( C:\\ORLO\\ORLO.EXE, ORLO,  C:\\ORLO\\ORLO.EXE,, -1, -1,  C:\\ORLO)]",
       "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1,  C:\\ORLO)]",
       "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1,  C:\\ORLO)]"}},
     {"C:\\Apps(old)\\ORLO",
-     {"[AddItem(ORLO, ORLO, \"C:\\Apps(old)\\ORLO\\ORLO.EXE\",, -1, -1, \"C:\\Apps(old)\\ORLO\")]",
+     {"[AddItem(\"C:\\Apps(old)\\ORLO\\ORLO.EXE\", ORLO, \"C:\\Apps(old)\\ORLO\\ORLO.EXE\",, -1, "
+      "-1, \"C:\\Apps(old)\\ORLO\")]",
       "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, \"C:\\Apps(old)\\ORLO\")]",
       "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, \"C:\\Apps(old)\\ORLO\")]"}},
 };
@@ -162,7 +165,7 @@ const FailureCase kFailures[] = {
     {"DeleteRefused", "--refuse [DeleteGroup", 6, TRUE},
     {"CreateRefused", "--refuse [CreateGroup", 2, FALSE},
     {"ShowRefused", "--refuse [ShowGroup", 3, FALSE},
-    {"ProductItemRefused", "--refuse [AddItem(ORLO", 4, FALSE},
+    {"ProductItemRefused", "--refuse 4", 4, FALSE},
     {"ReadmeItemRefused", "--refuse [AddItem(NOTEPAD", 6, TRUE},
     {"HelpItemRefused", "--refuse [AddItem(WINHELP", 6, TRUE},
     {"BothLaterItemsRefused", "--refuse 5 --refuse 6", 6, TRUE},
@@ -195,9 +198,7 @@ TEST(GroupTimeout, UnansweredCreateEndsTheStepAfterTheTimeout) {
   EXPECT_EQ(nullptr, theProgmanLink.GetConversation().GetHandle());
 }
 
-TEST(GroupTimeout, UnansweredProductItemEndsTheStepAfterTheTimeout) {
-  ExpectStepTimesOut("[AddItem(ORLO", 4);
-}
+TEST(GroupTimeout, UnansweredProductItemEndsTheStepAfterTheTimeout) { ExpectStepTimesOut("4", 4); }
 
 TEST(GroupRepeat, SecondRunConnectsAgain) {
   // The link is left ready for another conversation: nothing of the first
