@@ -5,7 +5,9 @@
 #   3. the resources read back from the program equal the reviewed text
 #      tests/fixtures/setup-resources.expected.rc (dialog templates, icon
 #      group and formats, version block);
-#   4. (x86 only) the shipped program fits its size budget, and its DWARF
+#   4. the application manifest is well-formed XML that asks to run as
+#      invoked and names the Windows versions the program is tested on;
+#   5. (x86 only) the shipped program fits its size budget, and its DWARF
 #      unwind tables hold no more than the start-up objects' own entries.
 # Every check prints one line with "ok" or "FAIL" and the value it found; the
 # last line counts them. Exit status 0 only when nothing failed.
@@ -40,12 +42,12 @@ readonly max_unwind_table=256
 readonly allowed_dlls="kernel32.dll user32.dll gdi32.dll comdlg32.dll msvcrt.dll advapi32.dll"
 
 missing=""
-for tool in file "$triple-objdump" "$triple-windres" awk diff stat; do
+for tool in file "$triple-objdump" "$triple-windres" awk diff stat xmllint; do
   command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
 done
 if [ -n "$missing" ]; then
   echo "check-static: missing tools:$missing" >&2
-  echo "check-static: install binutils-mingw-w64 (with mingw-w64) and file (apt-get install -y file)" >&2
+  echo "check-static: install binutils-mingw-w64 (with mingw-w64), file and libxml2-utils" >&2
   exit 2
 fi
 
@@ -226,7 +228,41 @@ check_resources() {
   done
 }
 
-# --- 4. Size -------------------------------------------------------------------
+# --- 4. Manifest ---------------------------------------------------------------
+# Windows Vista and later read it before the program starts: without
+# "asInvoker" they take a program named SETUP.EXE for an installer and elevate
+# it. The ids are Vista, 7, 8, 8.1 and 10 (10 covers 11).
+readonly manifest_os_ids="{e2011457-1546-43c5-a5fe-008deee3d3f0} {35138b9a-5d96-4fbd-8e2d-a2440225f93a} {4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38} {1f676c76-80e1-4239-95bb-83d0f6d0da78} {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+
+# manifest_value XPATH: what the XPath expression gives on the manifest.
+manifest_value() {
+  xmllint --xpath "$1" "$tmp/manifest.xml" 2>/dev/null
+}
+
+check_manifest() {
+  local resource=$tmp/got/24_1 ids
+  if ! [ -f "$resource" ]; then
+    fail "manifest: no resource of type 24 (RT_MANIFEST) named 1"
+    return
+  fi
+  # windres prints the resource as one quoted string a line, "" for ".
+  sed -n 's/^  "\(.*\)"$/\1/p' "$resource" | sed 's/""/"/g; s/\\n$//' >"$tmp/manifest.xml"
+  if ! xmllint --noout "$tmp/manifest.xml" 2>"$tmp/xmllint.err"; then
+    fail "manifest: not well-formed XML: $(head -c 300 "$tmp/xmllint.err")"
+    return
+  fi
+  ok "manifest: well-formed XML, $(stat -c %s "$tmp/manifest.xml") bytes"
+  local level='//*[local-name()="requestedExecutionLevel"]'
+  expect "manifest execution level" "$(manifest_value "string($level/@level)")" asInvoker
+  expect "manifest uiAccess" "$(manifest_value "string($level/@uiAccess)")" false
+  # Windows XP refuses a trustInfo without its namespace.
+  expect "manifest trustInfo namespace" \
+    "$(manifest_value 'namespace-uri(//*[local-name()="trustInfo"])')" urn:schemas-microsoft-com:asm.v2
+  ids=$(manifest_value '//*[local-name()="supportedOS"]/@Id' | sed 's/^ *Id="\(.*\)"$/\1/' | xargs)
+  expect "manifest supportedOS ids" "$ids" "$manifest_os_ids"
+}
+
+# --- 5. Size -------------------------------------------------------------------
 check_size() {
   local size
   size=$(stat -c %s "$exe")
@@ -254,6 +290,7 @@ echo "check-static: $arch $exe"
 check_format
 check_imports
 check_resources
+check_manifest
 if [ "$arch" = x86 ]; then
   check_size
   check_unwind_tables

@@ -22,6 +22,7 @@ packages=(
   xvfb xauth                   # a display when there is none
   imagemagick                  # screenshots to PNG for the demonstration
   file                         # the static checks read the PE header with it
+  libxml2-utils                # and the application manifest with xmllint
   debootstrap bubblewrap       # make and enter the Wine 10 root
 )
 
