@@ -12,6 +12,12 @@ BOOL IsNetworkPath(const CString& strPath) {
          !IsSeparator(strPath[2]);
 }
 
+// "C:" and nothing else: a drive, not that drive's current directory.
+BOOL IsBareDrive(const CString& strPath) {
+  char ch = strPath.GetLength() == 2 ? strPath[0] : '\0';
+  return ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z')) && strPath[1] == ':';
+}
+
 BOOL IsAbsolutePath(const CString& strPath) {
   BOOL bDriveAndSeparator = strPath.GetLength() > 2 && strPath[1] == ':' && IsSeparator(strPath[2]);
   return bDriveAndSeparator || IsNetworkPath(strPath);
@@ -104,7 +110,7 @@ BOOL CreateDirectoryLevel(const CString& strPath, BOOL bMayRetry) {
 BOOL CreateDirectoryTree(CString strPath) { return CreateDirectoryLevel(strPath, TRUE); }
 
 void MakeAbsolutePath(CString& strPath) {
-  if (IsAbsolutePath(strPath))
+  if (IsAbsolutePath(strPath) || IsBareDrive(strPath))
     return;
   DWORD dwSize = GetFullPathNameA(strPath, 0, NULL, NULL);
   if (dwSize == 0)

@@ -22,8 +22,9 @@ BOOL CreateDirectoryTree(CString strPath);
 // Makes a path that depends on a current directory ("ORLO", "\ORLO",
 // "C:ORLO") absolute against the current directory, with GetFullPathNameA.
 // A path that starts with a drive and a separator, or is a network path,
-// stays exactly as it is; so does one the system cannot resolve (an empty
-// one), whose creation then fails.
+// stays exactly as it is; so do a bare drive ("C:", which stands for the
+// drive's root as "C:\" does, and is no place to install into) and one the
+// system cannot resolve (an empty one), whose creation then fails.
 void MakeAbsolutePath(CString& strPath);
 
 #endif

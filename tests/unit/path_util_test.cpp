@@ -53,6 +53,8 @@ TEST(MakeAbsolutePath, ResolvesOnlyWhatIsNotAbsolute) {
       {"RELDEST/SUB/", cwd + "\\RELDEST\\SUB\\"},
       {"\\ORLO", drive + "\\ORLO"},
       {drive + "ORLO", cwd + "\\ORLO"},
+      {"C:", "C:"},  // the drive, not its current directory
+      {"c:", "c:"},
       {"", ""},
   };
   for (const Case& c : cases) {
