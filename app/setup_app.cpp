@@ -44,7 +44,10 @@ BOOL EnterDistributionDirectory() {
   int nSlash = strPath.ReverseFind('\\');
   if (nSlash < 0)
     return TRUE;
-  return SetCurrentDirectoryA(strPath.Left(nSlash));
+  // At a drive's root the separator stays: "D:" alone names the directory
+  // that is current on that drive, not its root.
+  BOOL bDriveRoot = nSlash == 2 && strPath[1] == ':';
+  return SetCurrentDirectoryA(strPath.Left(bDriveRoot ? nSlash + 1 : nSlash));
 }
 
 // Taken out of the system's font table before the copy, so that the font

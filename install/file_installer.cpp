@@ -8,6 +8,11 @@ namespace {
 const UINT kChunkSize = 4096;
 const DWORD kDirectoryBufferSize = 1024;
 
+// Others may read a source while we do (a second user installing from the
+// same directory, a virus scanner); nobody may write it. A destination that
+// is really the source therefore still fails to open for writing.
+const UINT kSourceOpenFlags = CFile::modeRead | CFile::shareDenyWrite;
+
 void ShowMessage(LPCSTR pszFormat, LPCSTR pszFirst = NULL, LPCSTR pszSecond = NULL) {
   CString strMessage;
   strMessage.Format(pszFormat, pszFirst, pszSecond);
@@ -86,7 +91,7 @@ BOOL CFileInstaller::MeasureSources(LPCSTR pszSourceDir, int* pnTotal) {
   for (POSITION pos = m_listFiles.GetHeadPosition(); pos;) {
     const CString& strName = m_listFiles.GetNext(pos);
     CFile fileSource;
-    if (!fileSource.Open(strName, CFile::modeRead)) {
+    if (!fileSource.Open(strName, kSourceOpenFlags)) {
       ShowMessage("Can't open filename: %s\\%s", pszSourceDir, strName);
       return FALSE;
     }
@@ -117,7 +122,7 @@ BOOL CFileInstaller::CopyOneFile(LPCSTR pszSourceDir, const CString& strName, in
     return FALSE;
 
   CFile fileSource;
-  if (!fileSource.Open(strName, CFile::modeRead)) {
+  if (!fileSource.Open(strName, kSourceOpenFlags)) {
     ShowMessage("Can't open filename: %s\\%s", pszSourceDir, strName);
     return FALSE;
   }

@@ -126,11 +126,13 @@ class InstallRun : public ::testing::Test {
   std::string Dist(const std::string& name) const { return JoinPath(dist_, name); }
   static std::string Under(const std::string& relative) { return JoinPath(kDestRoot, relative); }
 
-  // Starts SETUP.EXE from the scratch copy, in that directory or in
-  // startDir, continues on Welcome, types destination into Install Directory
-  // and presses OK.
-  void StartAndEnter(const std::string& destination, const std::string& startDir = "") {
-    ASSERT_TRUE(setup_.Start(Dist("SETUP.EXE"), startDir.empty() ? dist_ : startDir));
+  // Starts SETUP.EXE from the scratch copy (or the program named), in that
+  // directory or in startDir, continues on Welcome, types destination into
+  // Install Directory and presses OK.
+  void StartAndEnter(const std::string& destination, const std::string& startDir = "",
+                     const std::string& program = "") {
+    ASSERT_TRUE(setup_.Start(program.empty() ? Dist("SETUP.EXE") : program,
+                             startDir.empty() ? dist_ : startDir));
     HWND welcome = nullptr;
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome)) << DescribeWindows(setup_.pid());
     ASSERT_TRUE(ClickControl(welcome, IDOK));

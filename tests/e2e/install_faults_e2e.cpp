@@ -10,12 +10,13 @@ namespace {
 
 using namespace install_e2e;
 
-// An open handle of this process on a file, without sharing: nobody else
-// can open it while the object lives.
+// An open handle of this process on a file for reading, by default without
+// sharing: nobody else can open it while the object lives.
 class HeldFile {
  public:
-  explicit HeldFile(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  explicit HeldFile(const std::string& path, DWORD share = 0)
+      : handle_(
+            CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
   ~HeldFile() { Release(); }
   void Release() {
     if (handle_ != INVALID_HANDLE_VALUE)
@@ -106,6 +107,17 @@ TEST_F(CopyFaults, AnotherFileInUseStopsTheCopy) {
   ExpectAbsent(2);
 }
 
+TEST_F(CopyFaults, ASourceThatAnotherProgramReadsIsCopied) {
+  // As a second installer or a virus scanner reads it: sharing it for reading.
+  HeldFile reader(Dist("ORLO.HLP"), FILE_SHARE_READ);
+  ASSERT_TRUE(reader.held());
+  dest_ = Under("read-elsewhere");
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest_));
+  ASSERT_NO_FATAL_FAILURE(SkipGroupAndFinish());
+  ExpectInstalled(dest_,
+                  std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
+}
+
 TEST_F(CopyFaults, AReadOnlyFontStopsTheCopy) {
   ASSERT_NO_FATAL_FAILURE(PrepareDestination("TESKW.FON"));
   install_test::ReadOnlyFile readOnly(Dest("TESKW.FON"));
@@ -156,6 +168,46 @@ TEST_F(DestinationFaults, AFileWhereAParentShouldBe) {
 }
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// The scratch copy at the root of a drive of its own, O:, mapped through
+// the prefix's dosdevices; O:\DOCS holds decoys of the product's files. The
+// program started there must not take "O:", which names the directory that
+// is current on that drive, for its own directory.
+class DriveRootProgram : public InstallRun {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(InstallRun::SetUp());
+    ASSERT_TRUE(CreateDirectories(Dist("DOCS")));
+    for (const char* name : kProductFiles)
+      ASSERT_TRUE(WriteWholeFile(Dist("DOCS\\") + name, Bytes(std::string("decoy ") + name)));
+    ASSERT_FALSE(DirectoryExists(kRoot)) << "drive O: is taken";
+    // Wine names the C: drive by its link in dosdevices: ".../dosdevices/c:/".
+    std::string drive = install_test::UnixPathOf("C:\\");
+    ASSERT_GT(drive.size(), 3u) << "no Unix path for C:";
+    link_ = drive.substr(0, drive.size() - 3) + "o:";
+    ASSERT_TRUE(install_test::StartUnixProgram("/bin/ln -sfn " + install_test::UnixPathOf(dist_) +
+                                               " " + link_));
+    ASSERT_TRUE(install_test::WaitUntil([] { return FileExists("O:\\SETUP.EXE"); }))
+        << "O: does not show " << dist_;
+  }
+  void TearDown() override {
+    setup_.Kill();
+    if (!link_.empty() && install_test::StartUnixProgram("/bin/rm -f " + link_))
+      install_test::WaitUntil([] { return !DirectoryExists(kRoot); });
+    InstallRun::TearDown();
+  }
+
+  static constexpr const char* kRoot = "O:\\";
+  std::string link_;
+};
+
+TEST_F(DriveRootProgram, InstallsItsOwnFilesNotThoseOfTheCurrentDirectoryOnItsDrive) {
+  const std::string dest = Under("from-root");
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest, "O:\\DOCS", "O:\\SETUP.EXE"));
+  ASSERT_NO_FATAL_FAILURE(SkipGroupAndFinish());
+  ExpectInstalled(dest,
+                  std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
+}
 
 // SETUP.EXE started from a path that Wine's CreateProcess refuses: by Wine's
 // own loader, from a shell started through start.exe, in the directory

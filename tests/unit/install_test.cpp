@@ -201,6 +201,7 @@ TEST_F(CopyFilesTest, CancelBeforeTheStartTouchesNothing) {
 
 // What the two tests below watch of the copy's calls.
 std::vector<DWORD> g_readSizes;
+size_t g_failingRead = 0;  // 1-based; 0: none fails
 ImportPatch* g_readPatch = nullptr;
 std::string g_cancelWhenOpened;
 InstallerProbe* g_cancelJob = nullptr;
@@ -209,6 +210,10 @@ ImportPatch* g_openPatch = nullptr;
 BOOL WINAPI RecordingReadFile(HANDLE hFile, LPVOID pBuffer, DWORD dwToRead, LPDWORD pdwRead,
                               LPOVERLAPPED pOverlapped) {
   g_readSizes.push_back(dwToRead);
+  if (g_readSizes.size() == g_failingRead) {
+    SetLastError(ERROR_READ_FAULT);
+    return FALSE;
+  }
   auto pfnRead = reinterpret_cast<decltype(&ReadFile)>(g_readPatch->original());
   return pfnRead(hFile, pBuffer, dwToRead, pdwRead, pOverlapped);
 }
@@ -234,10 +239,31 @@ TEST_F(CopyFilesTest, ReadsInChunksOf4096Bytes) {
   ASSERT_TRUE(patch.patched());
   g_readPatch = &patch;
   g_readSizes.clear();
+  g_failingRead = 0;
   EXPECT_TRUE(job.CopyFiles());
   std::vector<DWORD> expected(4, 4096);  // 4096, 4096, 1808, then the end
   EXPECT_EQ(expected, g_readSizes) << "sizes asked of ReadFile";
   EXPECT_EQ(ReadBytes(Source("ORLO.HLP")), ReadBytes(Dest("ORLO.HLP")));
+}
+
+TEST_F(CopyFilesTest, AReadFailingInTheMiddleKeepsWhatWasWrittenAndStops) {
+  InstallerProbe job;
+  job.SetDestination(dest_.c_str());
+  AddSource(job, "ORLO.HLP", 20000);
+  AddSource(job, "LATER.TXT", 100);
+  ImportPatch patch("ReadFile", reinterpret_cast<void*>(&RecordingReadFile));
+  ASSERT_TRUE(patch.patched());
+  g_readPatch = &patch;
+  g_readSizes.clear();
+  g_failingRead = 3;
+  EXPECT_FALSE(job.CopyFiles());
+  g_failingRead = 0;
+  ASSERT_EQ(1u, boxes_.Texts().size());
+  EXPECT_EQ("Unable to read file: " + source_ + "\\ORLO.HLP", boxes_.Texts()[0]);
+  EXPECT_EQ(3u, g_readSizes.size()) << "reads after the failed one";
+  EXPECT_EQ(ReadBytes(Source("ORLO.HLP")).substr(0, 8192), ReadBytes(Dest("ORLO.HLP")));
+  EXPECT_EQ("<missing>", ReadBytes(Dest("LATER.TXT")));
+  EXPECT_TRUE(IsReleased(Source("ORLO.HLP")));
 }
 
 TEST_F(CopyFilesTest, AChunkReadBeforeCancelIsNotWritten) {
