@@ -17,7 +17,13 @@ void CInstallDirDlg::OnBrowse() {
   // The picker starts from the destination as last accepted, not from what
   // may have been typed since; an accepted pick replaces the typed text.
   CDirPickerDlg dlgPicker(m_strDestDir);
-  if (dlgPicker.DoModal() == IDOK) {
+  // The picker's owner is the backdrop, so its modal loop leaves this dialog
+  // enabled: without this, OK could be pressed behind the picker, or Browse
+  // open a second one.
+  EnableWindow(m_hWnd, FALSE);
+  INT_PTR nResult = dlgPicker.DoModal();
+  EnableWindow(m_hWnd, TRUE);
+  if (nResult == IDOK) {
     m_strDestDir = dlgPicker.GetDirectory();
     UpdateData(FALSE);
   }

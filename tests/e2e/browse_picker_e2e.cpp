@@ -130,16 +130,21 @@ class BrowseRun : public ::testing::Test {
     RemoveTree("C:\\ORLO");
   }
 
-  // Presses "Browse..." and waits for the picker.
+  // Presses "Browse..." and waits for the picker. Install Directory takes
+  // no input behind it.
   void OpenPicker() {
     ASSERT_TRUE(ClickControl(installDir_, kBrowse));
     ASSERT_TRUE(WaitForWindowMatching(setup_.pid(), IsPicker, "directory picker", &picker_));
+    EXPECT_FALSE(IsWindowEnabled(installDir_)) << "Install Directory is enabled under the picker";
   }
 
-  // Presses OK or Cancel in the picker and waits until it is gone.
+  // Presses OK or Cancel in the picker and waits until it is gone and the
+  // focus is back in Install Directory, enabled again.
   void ClosePicker(int id) {
     ASSERT_TRUE(ClickControl(picker_, id));
     ASSERT_TRUE(WaitForWindowGone(picker_));
+    ExpectFocusInEdit();
+    EXPECT_TRUE(IsWindowEnabled(installDir_)) << "Install Directory stays disabled";
   }
 
   // The directory the picker shows; Wine writes it in lower case.
