@@ -130,3 +130,12 @@ int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
   }
   return MessageBoxA(hOwner, lpszText, AfxGetAppName(), nType);
 }
+
+void ShowMessage(LPCSTR pszFormat, ...) {
+  va_list args;
+  va_start(args, pszFormat);
+  CString strMessage;
+  strMessage.FormatV(pszFormat, args);
+  va_end(args);
+  AfxMessageBox(strMessage, MB_OK, 0);
+}

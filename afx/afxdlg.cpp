@@ -70,7 +70,7 @@ namespace {
 
 // Messages whose dialog-procedure result is the answer itself rather than
 // a flag with the answer in DWLP_MSGRESULT.
-bool ReturnsValueDirectly(UINT message) {
+BOOL ReturnsValueDirectly(UINT message) {
   switch (message) {
     case WM_QUERYDRAGICON:
     case WM_CTLCOLORMSGBOX:
@@ -84,9 +84,9 @@ bool ReturnsValueDirectly(UINT message) {
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
     case WM_INITDIALOG:
-      return true;
+      return TRUE;
     default:
-      return false;
+      return FALSE;
   }
 }
 

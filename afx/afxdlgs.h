@@ -12,13 +12,6 @@
 
 class CFileDialog : public CDialog {
  public:
-  // Room for the full path the dialog returns: 1024 characters with the
-  // terminator. Larger than MAX_PATH on purpose: the old-style dialog returns
-  // the current directory, a backslash and the file name, which can pass
-  // MAX_PATH. A path that does not fit is refused by Windows
-  // (FNERR_BUFFERTOOSMALL) and cut short by Wine; callers check.
-  enum { kFileNameBufferSize = 1024 };
-
   // As MFC's: bOpenFileDialog picks GetOpenFileName or GetSaveFileName; a
   // filter is given as "Text (*.txt)|*.txt|All (*.*)|*.*||". The hook is
   // always installed, so OFN_ENABLEHOOK is added to dwFlags. OFN_EXPLORER is
@@ -35,9 +28,6 @@ class CFileDialog : public CDialog {
   // 0 after OK or a plain Cancel, for example FNERR_BUFFERTOOSMALL.
   DWORD GetCommDlgError() const { return m_dwCommDlgError; }
 
-  // The full path the user accepted (the file-name buffer as it stands).
-  CString GetPathName() const { return CString(m_ofn.lpstrFile); }
-
   // The structure handed to the platform; callers may adjust it between
   // construction and DoModal. lpstrFile points at the object's own buffer,
   // lCustData at the object, lpfnHook at the class's hook.
@@ -53,7 +43,9 @@ class CFileDialog : public CDialog {
   BOOL m_bOpenFileDialog;
   DWORD m_dwCommDlgError;
   CString m_strFilter;  // the filter with '|' turned into the separating zeros
-  char m_szFileName[kFileNameBufferSize];
+  // The full path the dialog returns. One that does not fit is refused by
+  // Windows (FNERR_BUFFERTOOSMALL) and cut short by Wine; callers check.
+  char m_szFileName[kPathBufferSize];
 
   DECLARE_MESSAGE_MAP()
 };

@@ -34,14 +34,14 @@ struct CommonDialogs {
 // void* states that we know it, and keeps the compiler's calling-convention
 // warning alive for every other function-pointer cast in the program.
 template <typename PFN>
-bool LoadProc(HMODULE hModule, LPCSTR pszName, PFN* ppfn) {
+BOOL LoadProc(HMODULE hModule, LPCSTR pszName, PFN* ppfn) {
   *ppfn = reinterpret_cast<PFN>(reinterpret_cast<void*>(GetProcAddress(hModule, pszName)));
   return *ppfn != NULL;
 }
 
 const CommonDialogs* LoadCommonDialogs() {
   static CommonDialogs s_functions;
-  static bool s_bLoaded = false;
+  static BOOL s_bLoaded = FALSE;
   if (!s_bLoaded) {
     HMODULE hModule = LoadLibraryA("comdlg32.dll");
     if (!hModule)
@@ -50,12 +50,12 @@ const CommonDialogs* LoadCommonDialogs() {
         !LoadProc(hModule, "GetSaveFileNameA", &s_functions.pfnGetSaveFileName) ||
         !LoadProc(hModule, "CommDlgExtendedError", &s_functions.pfnCommDlgExtendedError))
       return NULL;
-    s_bLoaded = true;  // the library stays loaded for the rest of the run
+    s_bLoaded = TRUE;  // the library stays loaded for the rest of the run
   }
   return &s_functions;
 }
 
-bool IsOkOrCancel(UINT message, WPARAM wParam) {
+BOOL IsOkOrCancel(UINT message, WPARAM wParam) {
   return message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL);
 }
 
@@ -74,7 +74,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
   // structure larger than they know.
   m_ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
   m_ofn.lpstrFile = m_szFileName;
-  m_ofn.nMaxFile = kFileNameBufferSize;
+  m_ofn.nMaxFile = kPathBufferSize;
   m_ofn.lpstrDefExt = lpszDefExt;
   m_ofn.Flags = dwFlags | OFN_ENABLEHOOK;
   m_ofn.lpfnHook = HookProc;

@@ -198,7 +198,7 @@ namespace {
 
 // Only %d and %u are formatted, so 32 bits suffice: 64-bit arithmetic would
 // pull libgcc's division helpers into the 32-bit program.
-void AppendDecimal(CString& out, unsigned int magnitude, bool bNegative) {
+void AppendDecimal(CString& out, unsigned int magnitude, BOOL bNegative) {
   char digits[12];
   int n = 0;
   do {
@@ -215,7 +215,7 @@ void AppendDecimal(CString& out, unsigned int magnitude, bool bNegative) {
 
 void CString::FormatV(LPCSTR pszFormat, va_list args) {
   CString result;
-  for (const char* p = pszFormat; *p; p++) {
+  for (LPCSTR p = pszFormat; *p; p++) {
     if (*p != '%') {
       result += *p;
       continue;
@@ -237,7 +237,7 @@ void CString::FormatV(LPCSTR pszFormat, va_list args) {
         break;
       }
       case 'u':
-        AppendDecimal(result, va_arg(args, unsigned int), false);
+        AppendDecimal(result, va_arg(args, unsigned int), FALSE);
         break;
       case '%':
         result += '%';

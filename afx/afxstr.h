@@ -22,9 +22,7 @@ class CString {
   const CString& operator=(char ch);
 
   int GetLength() const { return m_nLength; }
-  BOOL IsEmpty() const { return m_nLength == 0; }
   void Empty();
-  char GetAt(int nIndex) const { return m_pchData[nIndex]; }
   char operator[](int nIndex) const { return m_pchData[nIndex]; }
   operator LPCSTR() const { return m_pchData; }
 

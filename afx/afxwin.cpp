@@ -5,8 +5,8 @@
 // CCmdTarget
 // ---------------------------------------------------------------------------
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
-  static const AFX_MSGMAP_ENTRY _messageEntries[] = {{0, 0, 0, nullptr}};
-  static const AFX_MSGMAP messageMap = {nullptr, &_messageEntries[0]};
+  static const AFX_MSGMAP_ENTRY _messageEntries[] = {{0, 0, 0, NULL}};
+  static const AFX_MSGMAP messageMap = {NULL, &_messageEntries[0]};
   return &messageMap;
 }
 
@@ -14,7 +14,7 @@ const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap()
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const {
   for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap;
-       pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
+       pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : NULL) {
     for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->pfn; e++) {
       if (e->nMessage != nMessage)
         continue;
@@ -23,7 +23,7 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, 
       return e;
     }
   }
-  return nullptr;
+  return NULL;
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, UINT nCode) {
@@ -43,15 +43,15 @@ CWnd::~CWnd() {
   Detach();
 }
 
-CWnd* CWnd::s_pFirstPermanent = nullptr;
+CWnd* CWnd::s_pFirstPermanent = NULL;
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
   if (!hWnd)
-    return nullptr;
+    return NULL;
   for (CWnd* p = s_pFirstPermanent; p; p = p->m_pNextPermanent)
     if (p->m_hWnd == hWnd)
       return p;
-  return nullptr;
+  return NULL;
 }
 
 void CWnd::Attach(HWND hWnd) {
@@ -73,7 +73,7 @@ void CWnd::UnlinkPermanent() {
       break;
     }
   }
-  m_pNextPermanent = nullptr;
+  m_pNextPermanent = NULL;
 }
 
 BOOL CWnd::DestroyWindow() {
@@ -100,7 +100,9 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
 void CWnd::CenterWindow(CWnd* pAlternateOwner) {
   HWND hCenter = pAlternateOwner ? pAlternateOwner->m_hWnd : GetWindow(m_hWnd, GW_OWNER);
   RECT rcArea;
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+  // The rectangle is left as it was when the call fails: take the screen.
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0))
+    SetRect(&rcArea, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   RECT rcCenter = rcArea;
   if (hCenter && IsWindowVisible(hCenter) && !::IsIconic(hCenter))
     GetWindowRect(hCenter, &rcCenter);

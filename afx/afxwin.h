@@ -12,6 +12,12 @@
 #define ID_HELP 0xE145
 #endif
 
+// Room for a path and its terminator wherever the program asks the system
+// for one. Larger than MAX_PATH on purpose: the old-style file dialog
+// returns the current directory, a backslash and the file name, which can
+// pass it. A path that does not fit is refused, never used cut short.
+const UINT kPathBufferSize = 1024;
+
 class CCmdTarget;
 class CWnd;
 class CDC;
@@ -46,7 +52,7 @@ struct AFX_MSGMAP {
     using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 #define END_MESSAGE_MAP()                                                                       \
-  { 0, 0, 0, nullptr }                                                                          \
+  { 0, 0, 0, NULL }                                                                             \
   }                                                                                             \
   ;                                                                                             \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
@@ -241,7 +247,7 @@ class CWnd : public CCmdTarget {
 class CDialog : public CWnd {
  public:
   CDialog() : m_nIDTemplate(0), m_pParentWnd(NULL), m_bModal(FALSE), m_nModalResult(-1) {}
-  CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL)
+  explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL)
       : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bModal(FALSE), m_nModalResult(-1) {}
   ~CDialog() override;  // destroys a window that is still open
 
@@ -322,5 +328,8 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, in
 // A modal message box captioned with the application's name, owned by the
 // main window's active pop-up.
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+// How the program tells the user: the text formatted with CString::Format
+// (strings passed as LPCSTR), in AfxMessageBox with MB_OK and help context 0.
+void ShowMessage(LPCSTR pszFormat, ...);
 
 #endif

@@ -10,10 +10,8 @@
 
 namespace {
 
-const UINT kPathBufferSize = 1024;
-
-const char* const kProductFiles[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
-const char* const kProductFonts[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FONT_NAME)};
+const LPCSTR kProductFiles[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
+const LPCSTR kProductFonts[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FONT_NAME)};
 
 // The drive letter used when the Windows directory cannot be read.
 const char kFallbackDrive = 'C';
@@ -54,28 +52,20 @@ BOOL EnterDistributionDirectory() {
 // files at the destination can be replaced: each by the destination, a
 // backslash and its name in lower case ("\\tesk.fon").
 void UnloadProductFonts(const CFileInstaller& installer) {
-  for (const char* pszFont : kProductFonts) {
+  for (LPCSTR pszFont : kProductFonts) {
     if (!pszFont)
       continue;
     CString strName(pszFont);
     strName.MakeLower();
+    // Not looked at: a font that was not loaded is no failure.
     RemoveFontResourceA(installer.GetDestination() + "\\" + strName);
   }
 }
 
-void ShowMessage(const char* pszFormat, const char* pszArgument = NULL) {
-  CString strMessage;
-  strMessage.Format(pszFormat, pszArgument);
-  AfxMessageBox(strMessage, MB_OK, 0);
-}
-
 // Every end of the sequence destroys the backdrop, which clears the main
-// window. If the backdrop never got a window, clear the reference here so
-// that it does not outlive the object.
-BOOL EndSequence(CWinApp* pApp, CSetupDlg& dlgBackdrop) {
+// window.
+BOOL EndSequence(CSetupDlg& dlgBackdrop) {
   dlgBackdrop.DestroyWindow();
-  if (pApp->m_pMainWnd == &dlgBackdrop)
-    pApp->m_pMainWnd = NULL;
   return FALSE;
 }
 
@@ -94,18 +84,22 @@ BOOL CSetupApp::InitInstance() {
 
   CSetupDlg dlgBackdrop;
   m_pMainWnd = &dlgBackdrop;
-  dlgBackdrop.Create();
+  // Without its window the sequence runs all the same, with no main window:
+  // the reference must not outlive the object, and there is nothing to own
+  // the dialogs.
+  if (!dlgBackdrop.Create())
+    m_pMainWnd = NULL;
 
   // Only OK goes on. A dialog that could not be shown has not asked the user
   // anything: the run ends there, as on Cancel or Exit.
   CWelcomeDlg dlgWelcome;
   if (dlgWelcome.DoModal() != IDOK)
-    return EndSequence(this, dlgBackdrop);
+    return EndSequence(dlgBackdrop);
 
   CInstallDirDlg dlgInstallDir;
   dlgInstallDir.m_strDestDir = DefaultDestination();
   if (dlgInstallDir.DoModal() != IDOK)
-    return EndSequence(this, dlgBackdrop);
+    return EndSequence(dlgBackdrop);
 
   // A relative destination means the directory the program was started in,
   // which is still current here; the copy later makes the program's own
@@ -116,24 +110,24 @@ BOOL CSetupApp::InitInstance() {
 
   CFileInstaller installer;
   installer.SetDestination(strDest);
-  for (const char* pszName : kProductFiles)
+  for (LPCSTR pszName : kProductFiles)
     installer.AddFile(pszName);
 
   if (!installer.CreateDestination()) {
-    ShowMessage("Unable to create destination directory: %s", strDest);
-    return EndSequence(this, dlgBackdrop);
+    ShowMessage("Unable to create destination directory: %s", (LPCSTR)strDest);
+    return EndSequence(dlgBackdrop);
   }
 
   if (!EnterDistributionDirectory()) {
     ShowMessage("Unable to get the directory of the setup program");
     ShowMessage("Failed to install ORLO");
-    return EndSequence(this, dlgBackdrop);
+    return EndSequence(dlgBackdrop);
   }
   UnloadProductFonts(installer);
 
   if (!installer.CopyFiles()) {
     ShowMessage("Failed to install ORLO");
-    return EndSequence(this, dlgBackdrop);
+    return EndSequence(dlgBackdrop);
   }
 
   BOOL bOk = TRUE;
@@ -145,5 +139,5 @@ BOOL CSetupApp::InitInstance() {
 
   CSuccessDlg dlgSuccess;
   dlgSuccess.DoModal();
-  return EndSequence(this, dlgBackdrop);
+  return EndSequence(dlgBackdrop);
 }

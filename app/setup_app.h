@@ -7,9 +7,6 @@
 
 class CSetupApp : public CWinApp {
  public:
-  CSetupApp() {}
-  ~CSetupApp() override {}
-
   BOOL InitInstance() override;
 
   DECLARE_MESSAGE_MAP()

@@ -1,15 +1,15 @@
 #include "app/setup_dlg.h"
 
 #include "app/gradient.h"
-#include "res/resource.h"
 
 namespace {
 
 const COLORREF kShadowColour = RGB(128, 128, 128);
 const COLORREF kFaceColour = RGB(64, 64, 64);
+// Not a whole face name: the font mapper takes the nearest roman face.
 const char kFaceName[] = "Times New";
 const char kMakerLine[] = "Brindlewick";
-const char kTitleLine[] = "ORLO 1.1 Setup";
+const char kTitleLine[] = ORLO_SETUP_TITLE;  // the window's caption too
 
 BOOL CreateTitleFont(CFont& font, int nHeight) {
   return font.CreateFont(nHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
@@ -18,7 +18,7 @@ BOOL CreateTitleFont(CFont& font, int nHeight) {
 }
 
 // Two grey copies one and two pixels to the lower right, then the face.
-void DrawShadowedLine(CDC& dc, int x, int y, const char* pszText) {
+void DrawShadowedLine(CDC& dc, int x, int y, LPCSTR pszText) {
   int nLength = lstrlenA(pszText);
   dc.SetTextColor(kShadowColour);
   dc.TextOut(x + 2, y + 2, pszText, nLength);
@@ -35,13 +35,10 @@ ON_WM_QUERYDRAGICON()
 ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
-CSetupDlg::CSetupDlg(CWnd* pParent) : CDialog(IDD_SETUP_DIALOG, pParent) {
-  m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-}
+CSetupDlg::CSetupDlg()
+    : CDialog(IDD), m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
-BOOL CSetupDlg::Create() { return CDialog::Create(IDD_SETUP_DIALOG, NULL); }
-
-void CSetupDlg::DoDataExchange(CDataExchange*) {}
+BOOL CSetupDlg::Create() { return CDialog::Create(IDD, NULL); }
 
 BOOL CSetupDlg::OnInitDialog() {
   CDialog::OnInitDialog();

@@ -4,17 +4,19 @@
 #define ORLO_APP_SETUP_DLG_H
 
 #include "afx/afxwin.h"
+#include "res/resource.h"
 
 class CSetupDlg : public CDialog {
  public:
-  explicit CSetupDlg(CWnd* pParent = NULL);
+  enum { IDD = IDD_SETUP_DIALOG };
+  // The backdrop has no parent: it is the application's main window.
+  CSetupDlg();
 
   BOOL Create();
 
  protected:
   HICON m_hIcon;
 
-  void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   void OnPaint();
   HCURSOR OnQueryDragIcon();

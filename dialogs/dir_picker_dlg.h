@@ -20,7 +20,6 @@ class CDirPickerDlg : public CFileDialog {
   CString GetDirectory();
 
  protected:
-  void DoDataExchange(CDataExchange* pDX) override {}
   BOOL OnInitDialog() override;
 
  private:

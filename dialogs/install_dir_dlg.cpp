@@ -1,13 +1,10 @@
 #include "dialogs/install_dir_dlg.h"
 
 #include "dialogs/dir_picker_dlg.h"
-#include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CInstallDirDlg, CDialog)
 ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
 END_MESSAGE_MAP()
-
-CInstallDirDlg::CInstallDirDlg(CWnd* pParent) : CDialog(IDD_INSTALL_DIR, pParent) {}
 
 void CInstallDirDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_DEST_DIR, m_strDestDir);

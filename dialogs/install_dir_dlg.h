@@ -3,10 +3,12 @@
 #define ORLO_DIALOGS_INSTALL_DIR_DLG_H
 
 #include "afx/afxwin.h"
+#include "res/resource.h"
 
 class CInstallDirDlg : public CDialog {
  public:
-  explicit CInstallDirDlg(CWnd* pParent = NULL);
+  enum { IDD = IDD_INSTALL_DIR };
+  explicit CInstallDirDlg(CWnd* pParent = NULL) : CDialog(IDD, pParent) {}
 
   CString m_strDestDir;
 

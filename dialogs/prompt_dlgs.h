@@ -4,32 +4,24 @@
 #define ORLO_DIALOGS_PROMPT_DLGS_H
 
 #include "afx/afxwin.h"
+#include "res/resource.h"
 
 class CWelcomeDlg : public CDialog {
  public:
-  explicit CWelcomeDlg(CWnd* pParent = NULL);
-
- protected:
-  void DoDataExchange(CDataExchange* pDX) override;
-  DECLARE_MESSAGE_MAP()
+  enum { IDD = IDD_WELCOME };
+  explicit CWelcomeDlg(CWnd* pParent = NULL) : CDialog(IDD, pParent) {}
 };
 
 class CAppGroupDlg : public CDialog {
  public:
-  explicit CAppGroupDlg(CWnd* pParent = NULL);
-
- protected:
-  void DoDataExchange(CDataExchange* pDX) override;
-  DECLARE_MESSAGE_MAP()
+  enum { IDD = IDD_APP_GROUP };
+  explicit CAppGroupDlg(CWnd* pParent = NULL) : CDialog(IDD, pParent) {}
 };
 
 class CSuccessDlg : public CDialog {
  public:
-  explicit CSuccessDlg(CWnd* pParent = NULL);
-
- protected:
-  void DoDataExchange(CDataExchange* pDX) override;
-  DECLARE_MESSAGE_MAP()
+  enum { IDD = IDD_SUCCESS };
+  explicit CSuccessDlg(CWnd* pParent = NULL) : CDialog(IDD, pParent) {}
 };
 
 #endif

@@ -6,21 +6,15 @@ namespace {
 
 // Files move in chunks of this size through one buffer.
 const UINT kChunkSize = 4096;
-const DWORD kDirectoryBufferSize = 1024;
 
 // Others may read a source while we do (a second user installing from the
 // same directory, a virus scanner); nobody may write it. A destination that
 // is really the source therefore still fails to open for writing.
 const UINT kSourceOpenFlags = CFile::modeRead | CFile::shareDenyWrite;
 
-void ShowMessage(LPCSTR pszFormat, LPCSTR pszFirst = NULL, LPCSTR pszSecond = NULL) {
-  CString strMessage;
-  strMessage.Format(pszFormat, pszFirst, pszSecond);
-  AfxMessageBox(strMessage, MB_OK, 0);
-}
-
 // A font file at the destination that the system still holds cannot be
 // replaced; it is left as it is and the installation goes on.
+// Only an upper-case "FON" counts, as the product's file names have it.
 BOOL IsFontInUse(const CString& strDestPath, const CFileException& error) {
   return strDestPath.Right(3) == "FON" && error.m_cause == CFileException::sharingViolation;
 }
@@ -31,7 +25,7 @@ int AddBytes(int nSum, DWORD dwCount) { return (int)((DWORD)nSum + dwCount); }
 
 }  // namespace
 
-CFileInstaller::CFileInstaller() : m_dlgProgress(NULL), m_listFiles(10) {}
+CFileInstaller::CFileInstaller() : m_listFiles(10) {}
 
 void CFileInstaller::SetDestination(const CString& strDir) {
   m_strDest = strDir;
@@ -45,20 +39,25 @@ CString CFileInstaller::GetDestination() const { return m_strDest; }
 BOOL CFileInstaller::CreateDestination() { return CreateDirectoryTree(m_strDest); }
 
 BOOL CFileInstaller::CopyFiles() {
+  // Without its window the copy runs all the same, unwatched: every call on
+  // the dialog then fails harmlessly, and failures still reach the user by
+  // message box.
   m_dlgProgress.Create();
-  PumpMessages();
-  if (m_dlgProgress.m_bCancelled)
+  if (!PumpAndContinue())
     return FALSE;
 
   // A directory that does not fit the buffer is not read at all, rather than
   // used cut short.
-  char szSourceDir[kDirectoryBufferSize];
-  DWORD dwLength = GetCurrentDirectoryA(kDirectoryBufferSize, szSourceDir);
-  if (dwLength == 0 || dwLength >= kDirectoryBufferSize) {
+  char szSourceDir[kPathBufferSize];
+  DWORD dwLength = GetCurrentDirectoryA(kPathBufferSize, szSourceDir);
+  if (dwLength == 0 || dwLength >= kPathBufferSize) {
     ShowMessage("Unable to get current directory");
     return FALSE;
   }
 
+  // Compared case-sensitively, as the program always has: the same
+  // directory in another case is not caught here, and the copy then fails
+  // on opening the first destination, which the open source holds.
   CString strSource(szSourceDir);
   NormalizePath(strSource);
   if (_mbscmp((const unsigned char*)(LPCSTR)strSource, (const unsigned char*)(LPCSTR)m_strDest) ==
@@ -92,18 +91,16 @@ BOOL CFileInstaller::MeasureSources(LPCSTR pszSourceDir, int* pnTotal) {
     const CString& strName = m_listFiles.GetNext(pos);
     CFile fileSource;
     if (!fileSource.Open(strName, kSourceOpenFlags)) {
-      ShowMessage("Can't open filename: %s\\%s", pszSourceDir, strName);
+      ShowMessage("Can't open filename: %s\\%s", pszSourceDir, (LPCSTR)strName);
       return FALSE;
     }
     DWORD dwLength = 0;
     if (!fileSource.GetLength(&dwLength)) {
-      ShowMessage("Unable to get the length of file: %s\\%s", pszSourceDir, strName);
+      ShowMessage("Unable to get the length of file: %s\\%s", pszSourceDir, (LPCSTR)strName);
       return FALSE;
     }
-    if (!fileSource.Close()) {
-      ShowMessage("Unable to close file: %s\\%s", pszSourceDir, strName);
-      return FALSE;
-    }
+    if (!fileSource.Close())
+      return ReportCloseFailure(pszSourceDir, strName);
     *pnTotal = AddBytes(*pnTotal, dwLength);
   }
   return TRUE;
@@ -117,13 +114,12 @@ BOOL CFileInstaller::CopyOneFile(LPCSTR pszSourceDir, const CString& strName, in
   CString strDestPath;
   strDestPath.Format("%s\\%s", (LPCSTR)m_strDest, (LPCSTR)strName);
   m_dlgProgress.SetFileNames(strName, strDestPath);
-  PumpMessages();
-  if (m_dlgProgress.m_bCancelled)
+  if (!PumpAndContinue())
     return FALSE;
 
   CFile fileSource;
   if (!fileSource.Open(strName, kSourceOpenFlags)) {
-    ShowMessage("Can't open filename: %s\\%s", pszSourceDir, strName);
+    ShowMessage("Can't open filename: %s\\%s", pszSourceDir, (LPCSTR)strName);
     return FALSE;
   }
   CFile fileDest;
@@ -131,47 +127,50 @@ BOOL CFileInstaller::CopyOneFile(LPCSTR pszSourceDir, const CString& strName, in
   if (!fileDest.Open(strDestPath, CFile::modeCreate | CFile::modeWrite, &error)) {
     if (IsFontInUse(strDestPath, error)) {
       if (!fileSource.Close())
-        return ReportCloseFailure(pszSourceDir, strName);
+        return ReportCloseFailure(pszSourceDir, (LPCSTR)strName);
       return TRUE;
     }
-    ShowMessage("Can't open filename: %s", strDestPath);
+    ShowMessage("Can't open filename: %s", (LPCSTR)strDestPath);
     return FALSE;
   }
 
   for (;;) {
     int nRead = fileSource.Read(pBuffer, kChunkSize);
     if (nRead < 0) {
-      ShowMessage("Unable to read file: %s\\%s", pszSourceDir, strName);
+      ShowMessage("Unable to read file: %s\\%s", pszSourceDir, (LPCSTR)strName);
       return FALSE;
     }
     if (nRead == 0)
       break;
-    PumpMessages();
-    if (m_dlgProgress.m_bCancelled)
+    if (!PumpAndContinue())
       return FALSE;
     if (!fileDest.Write(pBuffer, (UINT)nRead)) {
-      ShowMessage("Unable to write file: %s", strDestPath);
+      ShowMessage("Unable to write file: %s", (LPCSTR)strDestPath);
       return FALSE;
     }
     *pnDone = AddBytes(*pnDone, (DWORD)nRead);
     m_dlgProgress.SetProgress(*pnDone, nTotal);
-    PumpMessages();
-    if (m_dlgProgress.m_bCancelled)
+    if (!PumpAndContinue())
       return FALSE;
   }
 
   if (!fileSource.Close())
-    return ReportCloseFailure(pszSourceDir, strName);
+    return ReportCloseFailure(pszSourceDir, (LPCSTR)strName);
   if (!fileDest.Close()) {
-    ShowMessage("Unable to close file: %s", strDestPath);
+    ShowMessage("Unable to close file: %s", (LPCSTR)strDestPath);
     return FALSE;
   }
   return TRUE;
 }
 
 BOOL CFileInstaller::ReportCloseFailure(LPCSTR pszSourceDir, const CString& strName) {
-  ShowMessage("Unable to close file: %s\\%s", pszSourceDir, strName);
+  ShowMessage("Unable to close file: %s\\%s", pszSourceDir, (LPCSTR)strName);
   return FALSE;
+}
+
+BOOL CFileInstaller::PumpAndContinue() {
+  PumpMessages();
+  return !m_dlgProgress.m_bCancelled;
 }
 
 void CFileInstaller::PumpMessages() {

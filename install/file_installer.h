@@ -4,8 +4,8 @@
 #define ORLO_INSTALL_FILE_INSTALLER_H
 
 #include "afx/afxstr.h"
-#include "paths/path_util.h"
 #include "install/progress_dlg.h"
+#include "paths/path_util.h"
 
 class CFileInstaller {
  public:
@@ -28,6 +28,9 @@ class CFileInstaller {
   CStringList m_listFiles;
 
  private:
+  // Handles the waiting messages, then FALSE when the user has cancelled:
+  // the copy stops there.
+  BOOL PumpAndContinue();
   BOOL MeasureSources(LPCSTR pszSourceDir, int* pnTotal);
   BOOL CopyOneFile(LPCSTR pszSourceDir, const CString& strName, int nTotal, BYTE* pBuffer,
                    int* pnDone);

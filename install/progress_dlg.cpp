@@ -1,16 +1,13 @@
 #include "install/progress_dlg.h"
 
 #include "install/progress_bar.h"
-#include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CProgressDlg, CDialog)
 ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
-CProgressDlg::CProgressDlg(CWnd* pParent)
-    : CDialog(IDD_PROGRESS, pParent), m_bCancelled(FALSE), m_hWndBar(NULL), m_dFraction(0.0) {}
-
-CProgressDlg::~CProgressDlg() {}
+CProgressDlg::CProgressDlg()
+    : CDialog(IDD), m_bCancelled(FALSE), m_hWndBar(NULL), m_dFraction(0.0) {}
 
 BOOL CProgressDlg::Create() {
   // A second copy with the same job gets a fresh window; the old one must
@@ -18,7 +15,7 @@ BOOL CProgressDlg::Create() {
   if (m_hWnd)
     DestroyWindow();
   m_hWndBar = NULL;
-  return CDialog::Create(IDD_PROGRESS, NULL);
+  return CDialog::Create(IDD, NULL);
 }
 
 void CProgressDlg::SetFileNames(LPCSTR pszName, LPCSTR pszDestination) {

@@ -3,11 +3,13 @@
 #define ORLO_INSTALL_PROGRESS_DLG_H
 
 #include "afx/afxwin.h"
+#include "res/resource.h"
 
 class CProgressDlg : public CDialog {
  public:
-  explicit CProgressDlg(CWnd* pParent = NULL);
-  ~CProgressDlg() override;
+  enum { IDD = IDD_PROGRESS };
+  // Made without a parent: the class library gives it the main window.
+  CProgressDlg();
 
   BOOL Create();
   void SetFileNames(LPCSTR pszName, LPCSTR pszDestination);

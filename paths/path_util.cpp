@@ -96,12 +96,9 @@ BOOL CreateDirectoryLevel(const CString& strPath, BOOL bMayRetry) {
     case ERROR_ACCESS_DENIED:
     case ERROR_ALREADY_EXISTS:
       return TRUE;  // taken to be present; the copy finds out otherwise
-    default: {
-      CString strMessage;
-      strMessage.Format("CreateDirectory failed, err = %d\n", (int)dwError);
-      AfxMessageBox(strMessage, MB_OK, 0);
+    default:
+      ShowMessage("CreateDirectory failed, err = %d\n", (int)dwError);
       return FALSE;
-    }
   }
 }
 

@@ -2,14 +2,6 @@
 
 #include <string.h>
 
-static_assert(sizeof(CONVCONTEXT) == 36,
-              "Program Manager expects the 36-byte conversation context");
-
-// Constant-initialised, so it is in place before any static constructor runs.
-const CONVCONTEXT kProgmanConvContext = {
-    sizeof(CONVCONTEXT), 0, 0, 0, 0, 0, {0, SecurityAnonymous, 0, 0},
-};
-
 HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
   return NULL;
 }
@@ -25,7 +17,7 @@ CDdeInstance::~CDdeInstance() {
     DdeUninitialize(m_dwInstance);
 }
 
-CDdeStringHandle::CDdeStringHandle(const CDdeInstance& instance, const char* pszText)
+CDdeStringHandle::CDdeStringHandle(const CDdeInstance& instance, LPCSTR pszText)
     : m_dwInstance(instance.GetId()),
       m_hsz(DdeCreateStringHandleA(m_dwInstance, pszText, CP_WINANSI)) {}
 
@@ -34,19 +26,16 @@ CDdeStringHandle::~CDdeStringHandle() {
     DdeFreeStringHandle(m_dwInstance, m_hsz);
 }
 
-CDdeDataHandle::CDdeDataHandle(const CDdeInstance& instance, const char* pszText)
-    : m_dwInstance(instance.GetId()), m_hData(NULL) {
-  // The NUL travels with the text: a server may read the command as a C string.
-  DWORD cbText = static_cast<DWORD>(strlen(pszText) + 1);
-  m_hData = DdeCreateDataHandle(m_dwInstance, reinterpret_cast<LPBYTE>(const_cast<char*>(pszText)),
-                                cbText, 0, NULL, CF_TEXT, 0);
-}
+// The NUL travels with the text: a server may read the command as a C string.
+CDdeDataHandle::CDdeDataHandle(const CDdeInstance& instance, LPCSTR pszText)
+    : m_hData(DdeCreateDataHandle(instance.GetId(),
+                                  reinterpret_cast<LPBYTE>(const_cast<char*>(pszText)),
+                                  static_cast<DWORD>(strlen(pszText) + 1), 0, NULL, CF_TEXT, 0)) {}
 
 CDdeConversation::CDdeConversation(const CDdeInstance& instance)
     : m_pInstance(&instance), m_hConv(NULL) {}
 
-BOOL CDdeConversation::Connect(const char* pszService, const char* pszTopic,
-                               const CONVCONTEXT* pContext) {
+BOOL CDdeConversation::Connect(LPCSTR pszService, LPCSTR pszTopic, const CONVCONTEXT* pContext) {
   CDdeStringHandle hszService(*m_pInstance, pszService);
   CDdeStringHandle hszTopic(*m_pInstance, pszTopic);
   // DDEML only reads the context.

@@ -33,7 +33,7 @@ class CDdeInstance {
 // A string handle that lives as long as the object.
 class CDdeStringHandle {
  public:
-  CDdeStringHandle(const CDdeInstance& instance, const char* pszText);
+  CDdeStringHandle(const CDdeInstance& instance, LPCSTR pszText);
   ~CDdeStringHandle();
   CDdeStringHandle(const CDdeStringHandle&) = delete;
   CDdeStringHandle& operator=(const CDdeStringHandle&) = delete;
@@ -50,15 +50,13 @@ class CDdeStringHandle {
 // destructor leaves it alone.
 class CDdeDataHandle {
  public:
-  CDdeDataHandle(const CDdeInstance& instance, const char* pszText);
-  ~CDdeDataHandle() {}
+  CDdeDataHandle(const CDdeInstance& instance, LPCSTR pszText);
   CDdeDataHandle(const CDdeDataHandle&) = delete;
   CDdeDataHandle& operator=(const CDdeDataHandle&) = delete;
 
   HDDEDATA GetHandle() const { return m_hData; }
 
  private:
-  DWORD m_dwInstance;
   HDDEDATA m_hData;
 };
 
@@ -67,15 +65,15 @@ class CDdeDataHandle {
 class CDdeConversation {
  public:
   explicit CDdeConversation(const CDdeInstance& instance);
-  ~CDdeConversation() {}
   CDdeConversation(const CDdeConversation&) = delete;
   CDdeConversation& operator=(const CDdeConversation&) = delete;
 
   // TRUE when a server answered. A handle held before is overwritten without
   // being disconnected: the program connects once per run.
-  BOOL Connect(const char* pszService, const char* pszTopic, const CONVCONTEXT* pContext);
+  BOOL Connect(LPCSTR pszService, LPCSTR pszTopic, const CONVCONTEXT* pContext);
   // One synchronous execute of at most kExecuteTimeoutMs. Returns what
   // DdeClientTransaction returns: non-null when the server carried it out.
+  // pdwStatus, which may be null, receives the transaction's status.
   HDDEDATA Execute(const CDdeDataHandle& data, DWORD* pdwStatus);
   // Ends an open conversation; without one it makes no DDEML call.
   void Disconnect();
@@ -88,9 +86,5 @@ class CDdeConversation {
   const CDdeInstance* m_pInstance;
   HCONV m_hConv;
 };
-
-// The context given to every connect to Program Manager: its size, and zero
-// for everything else.
-extern const CONVCONTEXT kProgmanConvContext;
 
 #endif

@@ -1,10 +1,11 @@
 #include "progman/group_commands.h"
 
 #include "paths/path_util.h"
+#include "res/product_files.h"
 
 namespace {
 
-CString FormatWithGroup(const char* pszTemplate, const char* pszGroup) {
+CString FormatWithGroup(LPCSTR pszTemplate, LPCSTR pszGroup) {
   CString strCommand;
   strCommand.Format(pszTemplate, pszGroup);
   return strCommand;
@@ -28,7 +29,7 @@ void NormalizeArgument(CString& strArgument) {
 }
 
 BOOL HoldsArgumentDelimiter(const CString& strText) {
-  for (const char* pch = "()[],"; *pch != '\0'; pch++) {
+  for (LPCSTR pch = "()[],"; *pch != '\0'; pch++) {
     if (strText.Find(*pch) >= 0)
       return TRUE;
   }
@@ -37,17 +38,15 @@ BOOL HoldsArgumentDelimiter(const CString& strText) {
 
 }  // namespace
 
-CString DeleteGroupCommand(const char* pszGroup) {
+CString DeleteGroupCommand(LPCSTR pszGroup) {
   return FormatWithGroup("[DeleteGroup(%s)]", pszGroup);
 }
 
-CString CreateGroupCommand(const char* pszGroup) {
+CString CreateGroupCommand(LPCSTR pszGroup) {
   return FormatWithGroup("[CreateGroup(%s)]", pszGroup);
 }
 
-CString ShowGroupCommand(const char* pszGroup) {
-  return FormatWithGroup("[ShowGroup(%s,1)]", pszGroup);
-}
+CString ShowGroupCommand(LPCSTR pszGroup) { return FormatWithGroup("[ShowGroup(%s,1)]", pszGroup); }
 
 BOOL NeedsQuotes(const CString& strArgument) {
   return strArgument.Find(' ') > 0 || HoldsArgumentDelimiter(strArgument);
@@ -55,8 +54,8 @@ BOOL NeedsQuotes(const CString& strArgument) {
 
 CString Quoted(const CString& strText) { return "\"" + strText + "\""; }
 
-CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* pszIconPath,
-                       const char* pszWorkingDir) {
+CString AddItemCommand(LPCSTR pszCmdLine, LPCSTR pszName, LPCSTR pszIconPath,
+                       LPCSTR pszWorkingDir) {
   CString strCmdLine(pszCmdLine);
   CString strIconPath(pszIconPath);
   CString strWorkingDir(pszWorkingDir);
@@ -67,15 +66,14 @@ CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* 
     strWorkingDir = Quoted(strWorkingDir);
 
   CString strCommand;
-  strCommand.Format("[AddItem(%s, %s, %s,, -1, -1, %s)]", static_cast<const char*>(strCmdLine),
-                    pszName, static_cast<const char*>(strIconPath),
-                    static_cast<const char*>(strWorkingDir));
+  strCommand.Format("[AddItem(%s, %s, %s,, -1, -1, %s)]", (LPCSTR)strCmdLine, pszName,
+                    (LPCSTR)strIconPath, (LPCSTR)strWorkingDir);
   return strCommand;
 }
 
 CString ProductProgramPath(const CString& strDest) {
   CString strPath;
-  strPath.Format("%s\\ORLO.EXE", static_cast<const char*>(strDest));
+  strPath.Format("%s\\" ORLO_PROGRAM_FILE, (LPCSTR)strDest);
   // Whether to quote is decided on the destination as typed; what the file
   // name adds never needs quotes.
   if (NeedsQuotes(strDest))

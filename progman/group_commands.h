@@ -5,16 +5,15 @@
 
 #include "afx/afxstr.h"
 
-CString DeleteGroupCommand(const char* pszGroup);
-CString CreateGroupCommand(const char* pszGroup);
-CString ShowGroupCommand(const char* pszGroup);
+CString DeleteGroupCommand(LPCSTR pszGroup);
+CString CreateGroupCommand(LPCSTR pszGroup);
+CString ShowGroupCommand(LPCSTR pszGroup);
 
 // The AddItem command. The command line, the icon path and the working
 // directory are normalized (NormalizePath) first, one that comes quoted
 // inside its quotes; the working directory is then quoted where Program
 // Manager would otherwise split it. The item name is sent as given.
-CString AddItemCommand(const char* pszCmdLine, const char* pszName, const char* pszIconPath,
-                       const char* pszWorkingDir);
+CString AddItemCommand(LPCSTR pszCmdLine, LPCSTR pszName, LPCSTR pszIconPath, LPCSTR pszWorkingDir);
 
 // Program Manager reads an unquoted argument up to the first ( ) [ ] or
 // comma, and trims blanks around it; such an argument has to be quoted. A
@@ -27,8 +26,8 @@ BOOL NeedsQuotes(const CString& strArgument);
 // "\"" + text + "\"".
 CString Quoted(const CString& strText);
 
-// The installed program of the product's own item for a destination as the
-// user typed it: destination + "\ORLO.EXE", quoted when the destination needs
+// The installed program of the product's own item for a destination not yet
+// normalized: destination + "\ORLO.EXE", quoted when the destination needs
 // it. The item's command line and its icon path both; today's shells look
 // the command line's program up as a file, and a bare name is refused.
 CString ProductProgramPath(const CString& strDest);

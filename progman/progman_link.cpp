@@ -1,13 +1,21 @@
 #include "progman/progman_link.h"
 
 #include "progman/group_commands.h"
+#include "res/product_files.h"
 
 namespace {
 
 const char kProgman[] = "PROGMAN";
-const char kGroupName[] = "ORLO";
+
+static_assert(sizeof(CONVCONTEXT) == 36,
+              "Program Manager expects the 36-byte conversation context");
 
 }  // namespace
+
+// Constant-initialised, so it is in place before any static constructor runs.
+const CONVCONTEXT kProgmanConvContext = {
+    sizeof(CONVCONTEXT), 0, 0, 0, 0, 0, {0, SecurityAnonymous, 0, 0},
+};
 
 // The program's one link. It is constructed before every object of static
 // storage of default priority, the application object among them, whichever
@@ -24,14 +32,13 @@ BOOL CProgmanLink::Connect() {
 
 void CProgmanLink::Disconnect() { m_conversation.Disconnect(); }
 
-BOOL CProgmanLink::Send(const char* pszCommand) {
+BOOL CProgmanLink::Send(LPCSTR pszCommand) {
   // The transaction takes the data handle over; nothing is left to free.
   CDdeDataHandle data(m_instance, pszCommand);
-  DWORD dwStatus = 0;
-  return m_conversation.Execute(data, &dwStatus) != NULL;
+  return m_conversation.Execute(data, NULL) != NULL;
 }
 
-BOOL CProgmanLink::CreateGroup(const char* pszName) {
+BOOL CProgmanLink::CreateGroup(LPCSTR pszName) {
   // A group of that name need not exist, so the delete may fail.
   Send(DeleteGroupCommand(pszName));
   if (!Send(CreateGroupCommand(pszName)))
@@ -39,25 +46,25 @@ BOOL CProgmanLink::CreateGroup(const char* pszName) {
   return Send(ShowGroupCommand(pszName));
 }
 
-BOOL CProgmanLink::AddItem(const char* pszCmdLine, const char* pszName, const char* pszIconPath,
-                           const char* pszWorkingDir) {
+BOOL CProgmanLink::AddItem(LPCSTR pszCmdLine, LPCSTR pszName, LPCSTR pszIconPath,
+                           LPCSTR pszWorkingDir) {
   return Send(AddItemCommand(pszCmdLine, pszName, pszIconPath, pszWorkingDir));
 }
 
 BOOL InstallProgramGroup(const CString& strDest) {
   BOOL bOk = theProgmanLink.Connect();
   if (bOk)
-    bOk = theProgmanLink.CreateGroup(kGroupName);
+    bOk = theProgmanLink.CreateGroup(ORLO_GROUP_NAME);
   if (bOk) {
     CString strProgram = ProductProgramPath(strDest);
-    bOk = theProgmanLink.AddItem(strProgram, "ORLO", strProgram, strDest);
+    bOk = theProgmanLink.AddItem(strProgram, ORLO_PROGRAM_ITEM, strProgram, strDest);
   }
   // Once the program itself is in the group, the README and the help file
   // are added too; their failure does not fail the group.
   if (bOk)
-    theProgmanLink.AddItem("NOTEPAD README.TXT", "README", "NOTEPAD.EXE", strDest);
+    theProgmanLink.AddItem("NOTEPAD " ORLO_README_FILE, ORLO_README_ITEM, "NOTEPAD.EXE", strDest);
   if (bOk)
-    theProgmanLink.AddItem("WINHELP ORLO.HLP", "ORLO Help", "WINHELP.EXE", strDest);
+    theProgmanLink.AddItem("WINHELP " ORLO_HELP_FILE, ORLO_HELP_ITEM, "WINHELP.EXE", strDest);
   theProgmanLink.Disconnect();
   return bOk;
 }

@@ -13,7 +13,6 @@
 class CProgmanLink {
  public:
   CProgmanLink();
-  ~CProgmanLink() {}
   CProgmanLink(const CProgmanLink&) = delete;
   CProgmanLink& operator=(const CProgmanLink&) = delete;
 
@@ -22,28 +21,33 @@ class CProgmanLink {
   void Disconnect();
   // Deletes any group of that name, then creates and shows it. TRUE when the
   // group was created and shown.
-  BOOL CreateGroup(const char* pszName);
+  BOOL CreateGroup(LPCSTR pszName);
   // TRUE when Program Manager carried the command out.
-  BOOL AddItem(const char* pszCmdLine, const char* pszName, const char* pszIconPath,
-               const char* pszWorkingDir);
+  BOOL AddItem(LPCSTR pszCmdLine, LPCSTR pszName, LPCSTR pszIconPath, LPCSTR pszWorkingDir);
 
   const CDdeInstance& GetInstance() const { return m_instance; }
   const CDdeConversation& GetConversation() const { return m_conversation; }
 
  private:
-  BOOL Send(const char* pszCommand);
+  BOOL Send(LPCSTR pszCommand);
 
   CDdeInstance m_instance;
   CDdeConversation m_conversation;
 };
 
+// The context given to every connect to Program Manager: its size, and zero
+// for everything else.
+extern const CONVCONTEXT kProgmanConvContext;
+
 // The one link of the program, defined in this layer and constructed before
 // the application object (see progman_link.cpp).
 extern CProgmanLink theProgmanLink;
 
-// Creates the group ORLO with its three items for a destination as the user
-// typed it. FALSE when the connection, the group or the first item failed.
-// The conversation is ended on every path.
+// Creates the group ORLO with its three items for the destination that the
+// files went to, as the setup sequence holds it: made absolute but not
+// normalized (a trailing or doubled separator may remain; the commands
+// normalize what they send). FALSE when the connection, the group or the
+// first item failed. The conversation is ended on every path.
 BOOL InstallProgramGroup(const CString& strDest);
 
 #endif

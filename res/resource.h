@@ -11,6 +11,9 @@
 #define IDD_SUCCESS 1537
 #define IDD_APP_GROUP 1538
 
+// The backdrop's caption and the title painted on it.
+#define ORLO_SETUP_TITLE "ORLO 1.1 Setup"
+
 #define IDC_DEST_DIR 1001
 #define IDC_BROWSE 1002
 #define IDC_PROGRESS_BAR 1003
