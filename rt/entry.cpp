@@ -55,6 +55,11 @@ int StartupShowCommand() {
   return (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;
 }
 
+// The x87 unit as the C runtime left it: fninit, 64-bit precision. Windows
+// starts a program in 53-bit precision, where the progress dialog would show
+// 3 bytes of 200 as 2%; under the runtime, and so in the unit tests, it is 1%.
+void ResetFloatingPointUnit() { __asm__ __volatile__("fninit"); }
+
 }  // namespace
 
 extern "C" int __cdecl atexit(PFV pfn) {
@@ -67,6 +72,7 @@ extern "C" int __cdecl atexit(PFV pfn) {
 // The process entry (rt/CMakeLists.txt names it to the linker). The program
 // takes no arguments: WinMain gets an empty command line.
 extern "C" void __cdecl RtStartup(void) {
+  ResetFloatingPointUnit();
   RunConstructors();
   char szNoArguments[] = "";
   int nExitCode = WinMain(GetModuleHandleA(NULL), NULL, szNoArguments, StartupShowCommand());
