@@ -1,7 +1,7 @@
-// The memory and string functions of the C runtime that SETUP.EXE calls, or
-// that the compiler may call for a copy or a fill. Built with
-// -ffreestanding -fno-tree-loop-distribute-patterns, so that gcc does not
-// turn these loops back into calls of themselves.
+// The memory and string functions of the C runtime that SETUP.EXE calls, and
+// memcpy and memset, which gcc may call for a copy or a fill of its own.
+// Built with -ffreestanding -fno-tree-loop-distribute-patterns, so that gcc
+// does not turn these loops back into calls of themselves.
 #include <windows.h>
 
 #include <string.h>
@@ -18,30 +18,11 @@ void* __cdecl memcpy(void* pDest, const void* pSrc, size_t n) {
   return pDest;
 }
 
-void* __cdecl memmove(void* pDest, const void* pSrc, size_t n) {
-  BYTE* pTo = static_cast<BYTE*>(pDest);
-  const BYTE* pFrom = static_cast<const BYTE*>(pSrc);
-  if (pTo <= pFrom || pTo >= pFrom + n)
-    return memcpy(pDest, pSrc, n);
-  while (n-- > 0)
-    pTo[n] = pFrom[n];
-  return pDest;
-}
-
 void* __cdecl memset(void* pDest, int c, size_t n) {
   BYTE* pTo = static_cast<BYTE*>(pDest);
   while (n-- > 0)
     *pTo++ = (BYTE)c;
   return pDest;
-}
-
-int __cdecl memcmp(const void* p1, const void* p2, size_t n) {
-  const BYTE* pb1 = static_cast<const BYTE*>(p1);
-  const BYTE* pb2 = static_cast<const BYTE*>(p2);
-  for (; n > 0; --n, ++pb1, ++pb2)
-    if (*pb1 != *pb2)
-      return *pb1 < *pb2 ? -1 : 1;
-  return 0;
 }
 
 void* __cdecl memchr(const void* p, int c, size_t n) {
