@@ -1,6 +1,6 @@
 #include "install/file_installer.h"
 
-#include <mbstring.h>
+#include "rt/mbscmp.h"
 
 namespace {
 
