@@ -20,7 +20,6 @@ END_MESSAGE_MAP()
 
 CDirPickerDlg::CDirPickerDlg(LPCSTR pszInitialDir)
     : CFileDialog(FALSE, NULL, NULL, kPickerFlags, NULL, AfxGetMainWnd()) {
-  m_ofn.hInstance = AfxGetInstanceHandle();
   m_ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_SELECT_DIR);
   if (pszInitialDir)
     m_ofn.lpstrInitialDir = pszInitialDir;

@@ -127,7 +127,7 @@ BOOL CFileInstaller::CopyOneFile(LPCSTR pszSourceDir, const CString& strName, in
   if (!fileDest.Open(strDestPath, CFile::modeCreate | CFile::modeWrite, &error)) {
     if (IsFontInUse(strDestPath, error)) {
       if (!fileSource.Close())
-        return ReportCloseFailure(pszSourceDir, (LPCSTR)strName);
+        return ReportCloseFailure(pszSourceDir, strName);
       return TRUE;
     }
     ShowMessage("Can't open filename: %s", (LPCSTR)strDestPath);
@@ -155,7 +155,7 @@ BOOL CFileInstaller::CopyOneFile(LPCSTR pszSourceDir, const CString& strName, in
   }
 
   if (!fileSource.Close())
-    return ReportCloseFailure(pszSourceDir, (LPCSTR)strName);
+    return ReportCloseFailure(pszSourceDir, strName);
   if (!fileDest.Close()) {
     ShowMessage("Unable to close file: %s", (LPCSTR)strDestPath);
     return FALSE;
