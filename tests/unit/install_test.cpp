@@ -218,6 +218,19 @@ BOOL WINAPI RecordingReadFile(HANDLE hFile, LPVOID pBuffer, DWORD dwToRead, LPDW
   return pfnRead(hFile, pBuffer, dwToRead, pdwRead, pOverlapped);
 }
 
+// The job's copy with its reads recorded in g_readSizes; read number
+// failingRead (from 1) fails, none when it is 0.
+BOOL CopyWatchingReads(InstallerProbe& job, size_t failingRead) {
+  ImportPatch patch("ReadFile", reinterpret_cast<void*>(&RecordingReadFile));
+  EXPECT_TRUE(patch.patched());
+  g_readPatch = &patch;
+  g_readSizes.clear();
+  g_failingRead = failingRead;
+  BOOL bCopied = job.CopyFiles();
+  g_failingRead = 0;
+  return bCopied;
+}
+
 // Queues a Cancel once the named file is opened: after the last pump before
 // the file's first chunk is read, so the pump after that read finds it.
 HANDLE WINAPI CancellingCreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare,
@@ -235,12 +248,7 @@ TEST_F(CopyFilesTest, ReadsInChunksOf4096Bytes) {
   InstallerProbe job;
   job.SetDestination(dest_.c_str());
   AddSource(job, "ORLO.HLP", 10000);
-  ImportPatch patch("ReadFile", reinterpret_cast<void*>(&RecordingReadFile));
-  ASSERT_TRUE(patch.patched());
-  g_readPatch = &patch;
-  g_readSizes.clear();
-  g_failingRead = 0;
-  EXPECT_TRUE(job.CopyFiles());
+  EXPECT_TRUE(CopyWatchingReads(job, 0));
   std::vector<DWORD> expected(4, 4096);  // 4096, 4096, 1808, then the end
   EXPECT_EQ(expected, g_readSizes) << "sizes asked of ReadFile";
   EXPECT_EQ(ReadBytes(Source("ORLO.HLP")), ReadBytes(Dest("ORLO.HLP")));
@@ -251,13 +259,7 @@ TEST_F(CopyFilesTest, AReadFailingInTheMiddleKeepsWhatWasWrittenAndStops) {
   job.SetDestination(dest_.c_str());
   AddSource(job, "ORLO.HLP", 20000);
   AddSource(job, "LATER.TXT", 100);
-  ImportPatch patch("ReadFile", reinterpret_cast<void*>(&RecordingReadFile));
-  ASSERT_TRUE(patch.patched());
-  g_readPatch = &patch;
-  g_readSizes.clear();
-  g_failingRead = 3;
-  EXPECT_FALSE(job.CopyFiles());
-  g_failingRead = 0;
+  EXPECT_FALSE(CopyWatchingReads(job, 3));
   ASSERT_EQ(1u, boxes_.Texts().size());
   EXPECT_EQ("Unable to read file: " + source_ + "\\ORLO.HLP", boxes_.Texts()[0]);
   EXPECT_EQ(3u, g_readSizes.size()) << "reads after the failed one";
