@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "res/product_files.h"
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 namespace {
 

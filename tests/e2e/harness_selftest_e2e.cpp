@@ -1,6 +1,6 @@
 // The harness proves itself on the probe fixture: a dialog with an edit box,
 // a list, OK (shows the edit's text in a message box) and Cancel (exit 3).
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 #include "tests/fixtures/harness_probe.h"
 
 #include <cstring>

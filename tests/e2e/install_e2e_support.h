@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "res/product_files.h"
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 #include "tests/unit/install_test_support.h"
 
 namespace install_e2e {

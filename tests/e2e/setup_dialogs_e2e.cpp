@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 #include "tests/e2e/template_check.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Files and directories: scratch copies of the distribution to start the
 // program from, and comparing what it installed.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Input as a person gives it: clicks on buttons and list items, keys on the
 // focus window, characters typed into edit boxes.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 

@@ -3,7 +3,7 @@
 // Include only from the harness's .cpp files; harness.h is the tests' header.
 #pragma once
 
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <cstdio>
 #include <functional>

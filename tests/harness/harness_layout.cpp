@@ -1,11 +1,11 @@
 // Dialog layout: the base units a template's font gives, which template a
 // live dialog was made from, and whether the dialog and its controls sit
 // where that template puts them.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <cstdlib>
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 

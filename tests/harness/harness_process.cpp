@@ -1,6 +1,6 @@
 // Processes: where the programs under test are (the environment CTest and
 // tools/wine-run.sh set up for the prefix) and starting, tracing and ending them.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <tlhelp32.h>
 
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 

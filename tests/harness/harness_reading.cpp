@@ -1,10 +1,10 @@
 // Reading windows: their texts, list contents and styles, their pixels, and
 // pictures of the screen.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <cstdio>
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 

@@ -1,8 +1,8 @@
 // Dialog templates: the DIALOG and DIALOGEX resources of a program file, read
 // as the dialog manager reads them.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 

@@ -1,10 +1,10 @@
 // Finding windows: the top-level windows of a process, message boxes, and
 // the controls of a dialog.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <sstream>
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 

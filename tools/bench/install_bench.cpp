@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 #include "tools/bench/bench_util.h"
 
 namespace {

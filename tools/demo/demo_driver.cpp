@@ -12,7 +12,7 @@
 #include <string>
 
 #include "res/product_files.h"
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 namespace {
 
