@@ -221,9 +221,10 @@ class LongProgramPath : public InstallRun, public ::testing::WithParamInterface<
       longDir_ += "\\" + std::string(190, 'd') + std::to_string(level);
     std::string made = kDestRoot;
     for (size_t at = strlen(kDestRoot) + 1; at <= longDir_.size(); at++) {
-      if (at == longDir_.size() || longDir_[at] == '\\')
+      if (at == longDir_.size() || longDir_[at] == '\\') {
         ASSERT_TRUE(CreateDirectoryW(Wide("\\\\?\\" + longDir_.substr(0, at)).c_str(), nullptr))
             << "cannot make a directory " << at << " characters long";
+      }
     }
     std::vector<std::string> names(std::begin(kProductFiles), std::end(kProductFiles));
     names.push_back("SETUP.EXE");
