@@ -76,12 +76,12 @@ class NetworkDestination : public InstallRun {
     ASSERT_TRUE(install_test::StartUnixProgram(
         "/bin/sh -c \"mkdir -p " + servers_ + "/orlosrv && ln -sfn " +
         install_test::UnixPathOf(share_) + " " + servers_ + "/orlosrv/share\""));
-    ASSERT_TRUE(install_test::WaitUntil([] { return DirectoryExists(kShare); }))
+    ASSERT_TRUE(PollUntil([] { return DirectoryExists(kShare); }))
         << kShare << " does not show " << share_;
   }
   void TearDown() override {
     if (!servers_.empty() && install_test::StartUnixProgram("/bin/rm -r " + servers_ + "/orlosrv"))
-      install_test::WaitUntil([] { return !DirectoryExists(kShare); });
+      PollUntil([] { return !DirectoryExists(kShare); });
     RemoveTree(kOnCurrentDrive);
     InstallRun::TearDown();
   }

@@ -1,7 +1,7 @@
 // The harness proves itself on the probe fixture: a dialog with an edit box,
 // a list, OK (shows the edit's text in a message box) and Cancel (exit 3).
-#include "tests/harness/harness.h"
 #include "tests/fixtures/harness_probe.h"
+#include "tests/harness/harness.h"
 
 #include <cstring>
 
@@ -154,8 +154,7 @@ TEST_F(HarnessProbe, KeysGoToTheFocusWindow) {
 TEST_F(HarnessProbe, ClicksAndDoubleClicksListItems) {
   ASSERT_NO_FATAL_FAILURE(StartProbe());
   ASSERT_TRUE(e2e::ClickListItem(list_, 2));
-  for (int i = 0; i < 100 && e2e::ListBoxSelection(list_) != 2; ++i)
-    Sleep(e2e::kPollIntervalMs);
+  e2e::PollUntil([&] { return e2e::ListBoxSelection(list_) == 2; });
   EXPECT_EQ(e2e::ListBoxSelection(list_), 2);
   EXPECT_TRUE(e2e::WaitForFocus(thread(), list_)) << "a click gives the list the focus";
 
@@ -178,13 +177,8 @@ TEST_F(HarnessProbe, ReadsPixelsAndSavesScreenshots) {
   const COLORREF background = RGB(PROBE_BACKGROUND_R, PROBE_BACKGROUND_G, PROBE_BACKGROUND_B);
   COLORREF pixel = 0;
   // Painting follows the window's appearance; give it the time bound.
-  bool painted = false;
-  for (int i = 0; i < 100 && !painted; ++i) {
-    ASSERT_TRUE(e2e::ReadPixel(dialog_, 3, 3, &pixel));
-    painted = pixel == background;
-    if (!painted)
-      Sleep(e2e::kPollIntervalMs);
-  }
+  e2e::PollUntil([&] { return e2e::ReadPixel(dialog_, 3, 3, &pixel) && pixel == background; });
+  EXPECT_TRUE(e2e::ReadPixel(dialog_, 3, 3, &pixel));
   EXPECT_EQ(e2e::ColourName(pixel), e2e::ColourName(background));
   POINT onScreen = {3, 3};
   ClientToScreen(dialog_, &onScreen);

@@ -27,8 +27,7 @@ class CancelCopy : public InstallRun {
   void WaitForWritten(const std::string& name, long long bytes) {
     ASSERT_NO_FATAL_FAILURE(WaitForCopying(name));
     std::string path = JoinPath(dest_, name);
-    for (int i = 0; i < 400 && FileSize(path) < bytes; i++)
-      Sleep(5);
+    PollUntil([&] { return FileSize(path) >= bytes; });
     ASSERT_GE(FileSize(path), bytes) << path;
   }
 

@@ -233,7 +233,7 @@ inline Result ReadEndedBar(HWND progress, BarReading* reading) {
   // column reads red.
   COLORREF probe = 0;
   Result readable = ::testing::AssertionFailure() << "not tried";
-  for (int i = 0; i < 200; i++) {
+  PollUntil([&] {
     // Asked again until it shows: a request to another process's window can
     // be overtaken by that process's own positioning. A window cannot be
     // moved and shown by one call.
@@ -244,10 +244,8 @@ inline Result ReadEndedBar(HWND progress, BarReading* reading) {
     SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     readable = ReadPixel(progress, origin.x, origin.y + 1, &probe);
-    if (readable && probe == RGB(255, 0, 0))
-      break;
-    Sleep(kPollIntervalMs);
-  }
+    return readable && probe == RGB(255, 0, 0);
+  });
   if (!readable)
     return readable;
 

@@ -240,7 +240,7 @@ class LongProgramPath : public InstallRun, public ::testing::WithParamInterface<
     // Too long for the ANSI functions that the harness removes trees with.
     std::string unixPath = install_test::UnixPathOf(Under("long"));
     if (!unixPath.empty() && install_test::StartUnixProgram("/bin/rm -rf " + unixPath))
-      install_test::WaitUntil([&] { return !DirectoryExists(Under("long")); });
+      PollUntil([&] { return !DirectoryExists(Under("long")); });
     InstallRun::TearDown();
   }
 

@@ -104,6 +104,19 @@ using Result = ::testing::AssertionResult;
 constexpr DWORD kDefaultTimeoutMs = 10000;
 constexpr DWORD kPollIntervalMs = 25;
 
+// ---- Waiting (harness_process.cpp) ----------------------------------------
+
+// Waits like WaitForMultipleObjects for any of handles, dispatching this
+// thread's messages meanwhile. A DDE connect is a message sent to every
+// top-level window, the test's own DDEML windows among them: a test that
+// waits without dispatching holds up every other program's connect.
+DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs);
+// Lets ms pass, dispatching this thread's messages.
+void SleepPumping(DWORD ms);
+// Looks at condition every kPollIntervalMs, dispatching this thread's
+// messages in between, until it holds (true) or timeoutMs have passed (false).
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs);
+
 // ---- Files and directories (harness_files.cpp) ----------------------------
 
 // dir + "\" + name, without doubling a trailing backslash.

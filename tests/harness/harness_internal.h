@@ -6,7 +6,6 @@
 #include "tests/harness/harness.h"
 
 #include <cstdio>
-#include <functional>
 #include <sstream>
 #include <string>
 
@@ -71,24 +70,6 @@ inline bool SendBounded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, L
   if (result)
     *result = static_cast<LRESULT>(answer);
   return true;
-}
-
-// Polls condition every kPollIntervalMs until it holds or timeoutMs passed.
-inline bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (condition())
-      return true;
-    if (GetTickCount64() >= deadline)
-      return false;
-    Sleep(kPollIntervalMs);
-  }
-}
-
-inline std::string ChildClassName(HWND hwnd) {
-  char name[256] = "";
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
 }
 
 // ---- Handle owners --------------------------------------------------------

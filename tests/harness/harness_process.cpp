@@ -14,6 +14,39 @@ namespace e2e {
 
 using namespace internal;
 
+// ---- Waiting --------------------------------------------------------------
+
+DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline)
+      return WAIT_TIMEOUT;
+    DWORD wait = MsgWaitForMultipleObjects(count, handles, FALSE,
+                                           static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    if (wait != WAIT_OBJECT_0 + count)
+      return wait;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+void SleepPumping(DWORD ms) { WaitPumping(0, nullptr, ms); }
+
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition())
+      return true;
+    if (GetTickCount64() >= deadline)
+      return false;
+    SleepPumping(kPollIntervalMs);
+  }
+}
+
 // ---- Test environment -----------------------------------------------------
 
 namespace {

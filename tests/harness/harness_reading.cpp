@@ -78,7 +78,11 @@ DWORD WindowStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GW
 
 DWORD WindowExStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE)); }
 
-std::string ClassName(HWND hwnd) { return hwnd ? ChildClassName(hwnd) : std::string(); }
+std::string ClassName(HWND hwnd) {
+  char name[256] = "";
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
 
 bool IsVisibleAndEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
 

@@ -27,7 +27,7 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
     return TRUE;
   WindowInfo info;
   info.hwnd = hwnd;
-  info.className = ChildClassName(hwnd);
+  info.className = ClassName(hwnd);
   char caption[512] = "";
   GetWindowTextA(hwnd, caption, sizeof caption);  // a top-level caption needs no message
   info.caption = caption;
@@ -134,17 +134,17 @@ Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
 namespace {
 
 bool IsStaticWithId(HWND child, int id) {
-  return GetDlgCtrlID(child) == id && ChildClassName(child) == "Static";
+  return GetDlgCtrlID(child) == id && ClassName(child) == "Static";
 }
 
 }  // namespace
 
 bool IsMessageBox(HWND hwnd) {
-  if (ChildClassName(hwnd) != "#32770")
+  if (ClassName(hwnd) != "#32770")
     return false;
   bool hasText = false, hasIcon = false;
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    std::string className = ChildClassName(child);
+    std::string className = ClassName(child);
     if (className != "Static" && className != "Button")
       return false;
     hasText = hasText || IsStaticWithId(child, 0xFFFF);
@@ -206,7 +206,7 @@ std::vector<ControlInfo> ListControls(HWND dialog) {
     ControlInfo control;
     control.hwnd = child;
     control.id = static_cast<int>(GetWindowLongPtrA(child, GWLP_ID) & 0xFFFF);
-    control.className = ChildClassName(child);
+    control.className = ClassName(child);
     control.text = WindowText(child);
     control.style = WindowStyle(child);
     control.exStyle = WindowExStyle(child);

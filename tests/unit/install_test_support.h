@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/harness/harness.h"
+
 namespace install_test {
 
 // A fresh directory %TEMP%\<name>-<pid>, removed with everything in it when
@@ -128,16 +130,6 @@ inline bool StartUnixProgram(const std::string& commandLine) {
   return true;
 }
 
-template <typename Done>
-bool WaitUntil(Done done) {
-  for (int i = 0; i < 500; i++) {
-    if (done())
-      return true;
-    Sleep(10);
-  }
-  return false;
-}
-
 inline bool IsListed(const std::string& path) {
   WIN32_FIND_DATAA fd;
   HANDLE hFind = FindFirstFileA(path.c_str(), &fd);
@@ -157,11 +149,11 @@ class UnixSymlink {
   UnixSymlink(const std::string& unixTarget, const std::string& windowsPath)
       : path_(windowsPath), unixPath_(UnixPathOf(windowsPath)) {
     made_ = !unixPath_.empty() && StartUnixProgram("/bin/ln -sf " + unixTarget + " " + unixPath_) &&
-            WaitUntil([&] { return IsListed(path_); });
+            e2e::PollUntil([&] { return IsListed(path_); });
   }
   ~UnixSymlink() {
     if (!unixPath_.empty() && StartUnixProgram("/bin/rm -f " + unixPath_))
-      WaitUntil([&] { return !IsListed(path_); });
+      e2e::PollUntil([&] { return !IsListed(path_); });
   }
   UnixSymlink(const UnixSymlink&) = delete;
   UnixSymlink& operator=(const UnixSymlink&) = delete;
@@ -191,11 +183,11 @@ class ReadOnlyFile {
   explicit ReadOnlyFile(const std::string& path) : path_(path), unixPath_(UnixPathOf(path)) {
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
     if (CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr +i " + unixPath_))
-      WaitUntil([&] { return !CanOpenForWriting(path_); });
+      e2e::PollUntil([&] { return !CanOpenForWriting(path_); });
   }
   ~ReadOnlyFile() {
     if (!CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr -i " + unixPath_))
-      WaitUntil([&] {
+      e2e::PollUntil([&] {
         return SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL) && CanOpenForWriting(path_);
       });
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
