@@ -200,7 +200,7 @@ TEST_F(HarnessProbe, ReadsPixelsAndSavesScreenshots) {
   for (HWND window : {dialog_, HWND(nullptr)}) {
     std::string path = e2e::JoinPath(dir, window ? "probe.bmp" : "screen.bmp");
     ASSERT_TRUE(e2e::SaveScreenshot(window, path));
-    std::vector<unsigned char> bytes;
+    std::string bytes;
     ASSERT_TRUE(e2e::ReadWholeFile(path, &bytes));
     ASSERT_GT(bytes.size(), 54u);
     EXPECT_EQ(bytes[0], 'B');
@@ -235,7 +235,7 @@ TEST_F(HarnessProbe, RunsFromAScratchCopy) {
   std::string source = e2e::JoinPath(dir, "source");
   std::string copy = e2e::JoinPath(dir, "copy\\of\\it");
   ASSERT_TRUE(e2e::CreateDirectories(e2e::JoinPath(source, "sub")));
-  ASSERT_TRUE(e2e::WriteWholeFile(e2e::JoinPath(source, "sub\\data.bin"), {1, 2, 3, 0, 255}));
+  ASSERT_TRUE(e2e::WriteWholeFile(e2e::JoinPath(source, "sub\\data.bin"), {1, 2, 3, 0, '\xFF'}));
   ASSERT_TRUE(CopyFileA(exe_.c_str(), e2e::JoinPath(source, "probe.exe").c_str(), FALSE));
   SetFileAttributesA(e2e::JoinPath(source, "sub\\data.bin").c_str(), FILE_ATTRIBUTE_READONLY);
 

@@ -52,22 +52,6 @@ constexpr DWORD kCopyTimeoutMs = 60000;
 // Every destination of these tests lies below this directory.
 const char kDestRoot[] = "C:\\orlo-e2e-install";
 
-// size bytes in which every 4096-byte chunk differs from the others.
-inline std::vector<unsigned char> ChunkedPayload(const std::string& name, size_t size) {
-  std::vector<unsigned char> bytes(size);
-  std::string line;
-  for (size_t i = 0, n = 0; i < size; n++) {
-    line = name + " chunk line " + std::to_string(n) + "\n";
-    for (size_t k = 0; k < line.size() && i < size; k++)
-      bytes[i++] = (unsigned char)line[k];
-  }
-  return bytes;
-}
-
-inline std::vector<unsigned char> Bytes(const std::string& text) {
-  return std::vector<unsigned char>(text.begin(), text.end());
-}
-
 // Size of a file that another process may hold open, or -1.
 inline long long FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -78,19 +62,16 @@ inline long long FileSize(const std::string& path) {
 
 // part is exactly the first bytes of whole.
 inline Result IsPrefixOf(const std::string& part, const std::string& whole) {
-  std::vector<unsigned char> a, b;
+  std::string a, b;
   Result read = ReadWholeFile(part, &a);
+  if (read)
+    read = ReadWholeFile(whole, &b);
   if (!read)
     return read;
-  read = ReadWholeFile(whole, &b);
-  if (!read)
-    return read;
-  if (a.size() > b.size())
-    return ::testing::AssertionFailure() << part << " has " << a.size() << " bytes, more than "
-                                         << whole << " (" << b.size() << ")";
-  for (size_t i = 0; i < a.size(); i++)
-    if (a[i] != b[i])
-      return ::testing::AssertionFailure() << part << " differs from " << whole << " at byte " << i;
+  if (a.size() > b.size() || b.compare(0, a.size(), a) != 0)
+    return ::testing::AssertionFailure()
+           << part << " (" << a.size() << " bytes) is not the start of " << whole << " ("
+           << b.size() << " bytes)";
   return ::testing::AssertionSuccess()
          << part << " is the first " << a.size() << " of " << b.size() << " bytes";
 }

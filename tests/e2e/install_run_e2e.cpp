@@ -81,7 +81,7 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
   // The demonstration payload is copied in a fraction of a second; one
   // larger file keeps a file's texts on the screen long enough to be read
   // as a pair.
-  ASSERT_TRUE(WriteWholeFile(Dist("MFC30.DLL"), ChunkedPayload("MFC30.DLL", 8 << 20)));
+  ASSERT_TRUE(WriteWholeFile(Dist("MFC30.DLL"), Payload("MFC30.DLL", 8 << 20)));
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
   ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
 
@@ -142,7 +142,7 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
 
 TEST_F(FullInstall, ProgressDialogIsCentredOverTheBackdropWithTheFocusOnCancel) {
   // A large first file keeps the dialog up long enough to look at it.
-  ASSERT_TRUE(WriteWholeFile(Dist("ORLO.EXE"), ChunkedPayload("ORLO.EXE", 8 << 20)));
+  ASSERT_TRUE(WriteWholeFile(Dist("ORLO.EXE"), Payload("ORLO.EXE", 8 << 20)));
   const std::string dest = Under("centred");
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest));
   ASSERT_NO_FATAL_FAILURE(WaitForCopying("ORLO.EXE"));

@@ -61,7 +61,7 @@ class WineShellGroup : public InstallRun {
 TEST_F(WineShellGroup, GroupAppearsEmptyAndTheFailureIsReportedBeforeSuccess) {
   // A group of that name from an earlier run: DeleteGroup clears it first.
   ASSERT_TRUE(CreateDirectories(group_));
-  ASSERT_TRUE(WriteWholeFile(group_ + "\\stale.lnk", Bytes("old item")));
+  ASSERT_TRUE(WriteWholeFile(group_ + "\\stale.lnk", "old item"));
 
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("ORLO")));
   HWND appGroup = nullptr;

@@ -123,7 +123,9 @@ bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaul
 std::string JoinPath(const std::string& dir, const std::string& name);
 // Creates dir and its missing parents; an existing directory is fine.
 Result CreateDirectories(const std::string& dir);
-// Removes dir with everything in it (read-only files too); a missing dir is fine.
+// Removes dir with everything in it (read-only files too); a missing dir is
+// fine. Paths longer than MAX_PATH and names in any code page are removed
+// too: the tree is walked by the wide functions.
 Result RemoveTree(const std::string& dir);
 // The names in dir without "." and "..", sorted; none when dir cannot be
 // read. Whole names of any code page: dir and the pattern are joined with one
@@ -136,11 +138,16 @@ Result CopyDirectory(const std::string& from, const std::string& to);
 // Copies the distribution directory into to (a scratch copy to start SETUP.EXE from).
 Result CopyDistTo(const std::string& to);
 // Reads a whole file.
-Result ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes);
+Result ReadWholeFile(const std::string& path, std::string* bytes);
 // Writes a whole file, replacing it.
-Result WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+Result WriteWholeFile(const std::string& path, const std::string& bytes);
 // Both files exist and have the same bytes; says where they differ otherwise.
 Result FilesEqual(const std::string& a, const std::string& b);
+// The file holds exactly bytes; says where it differs otherwise.
+Result FileHolds(const std::string& path, const std::string& bytes);
+// size bytes of numbered lines naming the file: every 4096-byte chunk differs
+// from the others, so that a chunk misplaced or left out shows.
+std::string Payload(const std::string& name, size_t size);
 // A file (not a directory) exists at path.
 bool FileExists(const std::string& path);
 // A directory exists at path.

@@ -10,16 +10,6 @@ using namespace internal;
 
 namespace {
 
-std::wstring AnsiToWide(const std::string& ansi) {
-  if (ansi.empty())
-    return std::wstring();
-  int size =
-      MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(size, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), &wide[0], size);
-  return wide;
-}
-
 // What keeps a person from clicking window: gone, hidden, disabled, or on a
 // window disabled by a modal one in front. Empty when it can be clicked.
 std::string WhyNotClickable(HWND window) {

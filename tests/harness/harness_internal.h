@@ -49,6 +49,16 @@ inline std::string WideToAnsi(const std::wstring& wide) {
   return ansi;
 }
 
+inline std::wstring AnsiToWide(const std::string& ansi) {
+  if (ansi.empty())
+    return std::wstring();
+  int size =
+      MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(size, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), &wide[0], size);
+  return wide;
+}
+
 inline std::string TrimTrailingSeparators(std::string path) {
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
     path.pop_back();

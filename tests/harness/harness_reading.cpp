@@ -196,11 +196,9 @@ Result WriteBmp(HDC dc, HBITMAP bitmap, int width, int height, const std::string
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof file + sizeof header;
   file.bfSize = file.bfOffBits + header.biSizeImage;
-  std::vector<unsigned char> bytes(reinterpret_cast<unsigned char*>(&file),
-                                   reinterpret_cast<unsigned char*>(&file) + sizeof file);
-  bytes.insert(bytes.end(), reinterpret_cast<unsigned char*>(&header),
-               reinterpret_cast<unsigned char*>(&header) + sizeof header);
-  bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+  bytes.append(pixels.begin(), pixels.end());
   return WriteWholeFile(path, bytes);
 }
 

@@ -12,6 +12,7 @@
 
 #include "afx/afxwin.h"
 #include "dialogs/dir_picker_dlg.h"
+#include "tests/harness/harness.h"
 
 namespace {
 
@@ -171,30 +172,6 @@ std::string Describe(const std::vector<std::string>& texts) {
   return s.empty() ? "(none)" : s;
 }
 
-// Removes a tree that may hold paths longer than MAX_PATH.
-void RemoveTreeW(const std::wstring& dir) {
-  WIN32_FIND_DATAW fd;
-  HANDLE hFind = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-  if (hFind != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..")
-        continue;
-      std::wstring path = dir + L"\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTreeW(path);
-      else
-        DeleteFileW(path.c_str());
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
-  }
-  RemoveDirectoryW(dir.c_str());
-}
-
-void RemoveTree(const char* pszDir) {
-  RemoveTreeW(L"\\\\?\\" + std::wstring(pszDir, pszDir + strlen(pszDir)));
-}
-
 // A scratch tree C:\pickertest with start\ (the current directory while the
 // picker runs), one\two\ (where the picker opens and moves) and the
 // application with a visible owner window, as SETUP.EXE has its backdrop.
@@ -202,7 +179,7 @@ class DirPickerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_strOriginalDir = CurrentDirectory();
-    RemoveTree(kRoot);
+    e2e::RemoveTree(kRoot);
     for (const char* dir :
          {kRoot, "C:\\pickertest\\start", "C:\\pickertest\\one", "C:\\pickertest\\one\\two"})
       ASSERT_TRUE(CreateDirectoryA(dir, NULL)) << dir << " error " << GetLastError();
@@ -220,7 +197,7 @@ class DirPickerTest : public ::testing::Test {
     m_wndOwner.Detach();
     DestroyWindow(m_hOwner);
     SetCurrentDirectoryA(m_strOriginalDir.c_str());
-    RemoveTree(kRoot);
+    e2e::RemoveTree(kRoot);
   }
 
   static constexpr const char* kRoot = "C:\\pickertest";

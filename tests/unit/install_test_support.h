@@ -1,6 +1,6 @@
 // Helpers of the installer's unit tests: a scratch directory on the real file
-// system, and a watcher that answers the message boxes the code under test
-// shows, recording their texts.
+// system, file faults made through the Wine host, and a watcher that answers
+// the message boxes the code under test shows, recording their texts.
 #ifndef ORLO_TESTS_UNIT_INSTALL_TEST_SUPPORT_H
 #define ORLO_TESTS_UNIT_INSTALL_TEST_SUPPORT_H
 
@@ -18,71 +18,24 @@
 
 namespace install_test {
 
-// A fresh directory %TEMP%\<name>-<pid>, removed with everything in it when
-// the object goes.
+// A fresh directory of the harness's scratch space named name and this
+// process's id (a program may run twice at once, once per code page),
+// removed with everything in it when the object goes.
 class ScratchDir {
  public:
   explicit ScratchDir(const std::string& name) {
-    char szTemp[MAX_PATH];
-    GetTempPathA(MAX_PATH, szTemp);
-    path_ = std::string(szTemp) + name + "-" + std::to_string(GetCurrentProcessId());
-    RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), NULL);
+    e2e::MakeScratchDir(name + "-" + std::to_string(GetCurrentProcessId()), &path_);
   }
-  ~ScratchDir() { RemoveTree(path_); }
+  ~ScratchDir() { e2e::RemoveTree(path_); }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
-  static void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE hFind = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (hFind != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..")
-          continue;
-        std::string child = dir + "\\" + name;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(child);
-        else
-          DeleteFileA(child.c_str());
-      } while (FindNextFileA(hFind, &fd));
-      FindClose(hFind);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
-
  private:
   std::string path_;
 };
-
-inline bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-  if (h == INVALID_HANDLE_VALUE)
-    return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-  CloseHandle(h);
-  return ok && written == bytes.size();
-}
-
-// The file's bytes, or "<missing>" when it cannot be read.
-inline std::string ReadBytes(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-  if (h == INVALID_HANDLE_VALUE)
-    return "<missing>";
-  std::string bytes;
-  char buffer[65536];
-  DWORD n = 0;
-  while (ReadFile(h, buffer, sizeof(buffer), &n, NULL) && n > 0)
-    bytes.append(buffer, n);
-  CloseHandle(h);
-  return bytes;
-}
 
 // Checks that this run of a test program has the ANSI code page that
 // ORLO_EXPECT_ACP names (CTest starts some programs once per code page);

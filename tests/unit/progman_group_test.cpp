@@ -236,19 +236,6 @@ TEST(NoProgramManager, StepFailsAtOnceAndSendsNothing) {
 // As the link sends them, each directory reaches the shortcut whole. Wine adds
 // an item only for a program it can find, so the items run Notepad by its
 // full path.
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes.append(buffer, n);
-  fclose(file);
-  return bytes;
-}
-
 std::string Utf16(const std::string& ascii) {
   std::string wide;
   for (char ch : ascii) {
@@ -322,12 +309,12 @@ TEST(WineShell, QuotedDelimitersReachTheShortcutWhole) {
   // does not open, and one that does would be left behind.
   CloseQuotingGroupWindows();
   for (const Item& item : items) {
-    std::string lnk = ReadFileBytes(group + "\\" + item.pszName + ".lnk");
+    std::string lnk;
+    EXPECT_TRUE(e2e::ReadWholeFile(group + "\\" + item.pszName + ".lnk", &lnk));
     EXPECT_NE(std::string::npos, lnk.find(Utf16(item.pszDir)))
         << item.pszName << ".lnk (" << lnk.size() << " bytes) lacks " << item.pszDir;
-    DeleteFileA((group + "\\" + item.pszName + ".lnk").c_str());
   }
-  RemoveDirectoryA(group.c_str());
+  EXPECT_TRUE(e2e::RemoveTree(group));
 }
 
 }  // namespace
