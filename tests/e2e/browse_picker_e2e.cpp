@@ -168,14 +168,7 @@ TEST_F(BrowseRun, PickerShowsDirectoriesAndDrivesCentredOverTheBackdrop) {
 
   HWND backdrop = nullptr;
   ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop));
-  EXPECT_EQ(backdrop, GetWindow(picker_, GW_OWNER)) << "the backdrop owns the picker";
-  RECT outer, inner;
-  GetWindowRect(backdrop, &outer);
-  GetWindowRect(picker_, &inner);
-  int dx = (inner.left + inner.right) - (outer.left + outer.right);
-  int dy = (inner.top + inner.bottom) - (outer.top + outer.bottom);
-  EXPECT_LE(abs(dx), 2) << "centre " << dx / 2 << " px right of the backdrop's";
-  EXPECT_LE(abs(dy), 2) << "centre " << dy / 2 << " px below the backdrop's";
+  EXPECT_TRUE(CentredOver(picker_, backdrop));
   ClosePicker(IDCANCEL);
 }
 

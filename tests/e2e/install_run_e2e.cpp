@@ -151,12 +151,7 @@ TEST_F(FullInstall, ProgressDialogIsCentredOverTheBackdropWithTheFocusOnCancel) 
 
   HWND backdrop = nullptr;
   ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop));
-  EXPECT_EQ(backdrop, GetWindow(progress_, GW_OWNER)) << "the backdrop owns the dialog";
-  RECT outer, inner;
-  GetWindowRect(backdrop, &outer);
-  GetWindowRect(progress_, &inner);
-  EXPECT_LE(abs((inner.left + inner.right) - (outer.left + outer.right)), 2);
-  EXPECT_LE(abs((inner.top + inner.bottom) - (outer.top + outer.bottom)), 2);
+  EXPECT_TRUE(CentredOver(progress_, backdrop));
   EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(progress_, IDCANCEL)))
       << "the focus is on Cancel";
 

@@ -23,34 +23,17 @@ std::string ProgramsFolder() {
   return std::string(appData) + "\\Microsoft\\Windows\\Start Menu\\Programs";
 }
 
-// Wine's explorer windows showing the group: they belong to explorer
-// processes of their own, not to SETUP.EXE.
-std::vector<HWND> GroupWindows() {
-  std::vector<HWND> found;
-  for (const WindowInfo& window : TopLevelWindows(0))
-    if (window.className == "ExplorerWClass" && window.caption == "ORLO")
-      found.push_back(window.hwnd);
-  return found;
-}
-
-void CloseGroupWindows() {
-  for (HWND hwnd : GroupWindows()) {
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-    WaitForWindowGone(hwnd, 5000);
-  }
-}
-
 class WineShellGroup : public InstallRun {
  protected:
   void SetUp() override {
     InstallRun::SetUp();
     ASSERT_FALSE(ProgramsFolder().empty()) << "APPDATA is not set";
     group_ = ProgramsFolder() + "\\ORLO";
-    CloseGroupWindows();
+    CloseGroupWindows("ORLO");
     ASSERT_TRUE(RemoveTree(group_));
   }
   void TearDown() override {
-    CloseGroupWindows();
+    CloseGroupWindows("ORLO");
     RemoveTree(group_);
     InstallRun::TearDown();
   }
@@ -86,19 +69,12 @@ TEST_F(WineShellGroup, GroupAppearsEmptyAndTheFailureIsReportedBeforeSuccess) {
   EXPECT_TRUE(entries.empty()) << "the group holds:" << listing;
   EXPECT_LT(elapsed, 10000u) << "a refused command is answered at once, not timed out";
 
-  // CreateGroup and ShowGroup each ask for a window on the group. They come
-  // from processes Wine starts for them, and at times only one of the two
-  // shows (measured: 1 in 6 runs): wait for one, then give the other time.
-  DWORD waitStart = GetTickCount();
-  while (GroupWindows().empty() && GetTickCount() - waitStart < 20000)
-    Sleep(kPollIntervalMs);
-  waitStart = GetTickCount();
-  while (GroupWindows().size() < 2 && GetTickCount() - waitStart < 3000)
-    Sleep(kPollIntervalMs);
-  EXPECT_GE(GroupWindows().size(), 1u) << DescribeWindows(0);
-  EXPECT_LE(GroupWindows().size(), 2u) << DescribeWindows(0);
+  // CreateGroup and ShowGroup each ask for a window on the group.
+  const size_t windows = WaitForGroupWindows("ORLO").size();
+  EXPECT_GE(windows, 1u) << DescribeWindows(0);
+  EXPECT_LE(windows, 2u) << DescribeWindows(0);
   printf("group step answered in %lu ms; %u explorer windows titled ORLO\n",
-         static_cast<unsigned long>(elapsed), static_cast<unsigned>(GroupWindows().size()));
+         static_cast<unsigned long>(elapsed), static_cast<unsigned>(windows));
 }
 
 }  // namespace

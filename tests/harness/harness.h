@@ -227,6 +227,16 @@ Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInf
                              DWORD timeoutMs = kDefaultTimeoutMs);
 // Waits until hwnd is destroyed.
 Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
+// owner owns window, and window's centre is within a pixel of owner's.
+Result CentredOver(HWND window, HWND owner);
+
+// Wine's shell opens an explorer window on a program group for each of
+// CreateGroup and ShowGroup, from processes it starts for them, and at times
+// only one of the two shows (measured: 1 in 6 runs). Waits up to timeoutMs for
+// the first, then a little for the second, and gives those that show.
+std::vector<HWND> WaitForGroupWindows(const std::string& group, DWORD timeoutMs = 20000);
+// Closes the explorer windows on group and waits until they are gone.
+void CloseGroupWindows(const std::string& group);
 
 struct MessageBoxInfo {
   HWND hwnd = nullptr;

@@ -2,6 +2,7 @@
 // the controls of a dialog.
 #include "tests/harness/harness.h"
 
+#include <cstdlib>
 #include <sstream>
 
 #include "tests/harness/harness_internal.h"
@@ -127,6 +128,51 @@ Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
   return ::testing::AssertionFailure()
          << "window " << HandleName(hwnd) << " " << Quoted(WindowText(hwnd))
          << " still exists after " << timeoutMs << " ms";
+}
+
+Result CentredOver(HWND window, HWND owner) {
+  HWND actual = GetWindow(window, GW_OWNER);
+  if (actual != owner)
+    return ::testing::AssertionFailure()
+           << "window " << Quoted(WindowText(window)) << " is owned by " << HandleName(actual)
+           << " " << Quoted(WindowText(actual)) << ", not by " << Quoted(WindowText(owner));
+  RECT inner = {}, outer = {};
+  GetWindowRect(window, &inner);
+  GetWindowRect(owner, &outer);
+  // Twice the offset of the centres, in whole pixels.
+  const int dx = (inner.left + inner.right) - (outer.left + outer.right);
+  const int dy = (inner.top + inner.bottom) - (outer.top + outer.bottom);
+  if (std::abs(dx) > 2 || std::abs(dy) > 2)
+    return ::testing::AssertionFailure()
+           << "window " << Quoted(WindowText(window)) << " at " << RectName(inner)
+           << " is not centred over " << Quoted(WindowText(owner)) << " at " << RectName(outer)
+           << ": its centre lies " << dx / 2.0 << " px right and " << dy / 2.0 << " px below";
+  return ::testing::AssertionSuccess();
+}
+
+namespace {
+
+std::vector<HWND> GroupWindows(const std::string& group) {
+  std::vector<HWND> found;
+  for (const WindowInfo& window : TopLevelWindows(0))
+    if (window.className == "ExplorerWClass" && window.caption == group)
+      found.push_back(window.hwnd);
+  return found;
+}
+
+}  // namespace
+
+std::vector<HWND> WaitForGroupWindows(const std::string& group, DWORD timeoutMs) {
+  if (PollUntil([&] { return !GroupWindows(group).empty(); }, timeoutMs))
+    PollUntil([&] { return GroupWindows(group).size() >= 2; }, 3000);
+  return GroupWindows(group);
+}
+
+void CloseGroupWindows(const std::string& group) {
+  for (HWND hwnd : GroupWindows(group)) {
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    WaitForWindowGone(hwnd, 5000);
+  }
 }
 
 // ---- Message boxes --------------------------------------------------------
