@@ -1,6 +1,5 @@
-// Dialog layout: the base units a template's font gives, which template a
-// live dialog was made from, and whether the dialog and its controls sit
-// where that template puts them.
+// Dialog layout: the base units a template's font gives, and whether a dialog
+// on the screen is its template: caption, styles, size and controls.
 #include "tests/harness/harness.h"
 
 #include <cstdlib>
@@ -11,20 +10,12 @@ namespace e2e {
 
 using namespace internal;
 
-// ---- Base units and finding a dialog's template ---------------------------
-
 namespace {
 
-// The size the dialog manager gives the client area of template dialog.
-bool ClientFits(HWND window, const DialogTemplate& dialog, const DialogBaseUnits& units) {
-  RECT client = {};
-  GetClientRect(window, &client);
-  RECT expected = DialogToPixels(units, 0, 0, dialog.cx, dialog.cy);
-  return std::abs(client.right - expected.right) <= 1 &&
-         std::abs(client.bottom - expected.bottom) <= 1;
-}
-
-}  // namespace
+// What the system adds to every dialog window it makes from a template.
+constexpr DWORD kStyleAddedBySystem = DS_3DLOOK | WS_CLIPSIBLINGS;
+constexpr DWORD kExStyleAddedBySystem =
+    WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 Result BaseUnitsOfFont(const std::string& faceName, int pointSize, int weight, bool italic,
                        DialogBaseUnits* units) {
@@ -60,6 +51,66 @@ Result BaseUnitsOfFont(const std::string& faceName, int pointSize, int weight, b
   return ::testing::AssertionSuccess();
 }
 
+// A template rectangle in pixels, the way the dialog manager places a
+// control: position and size are scaled separately.
+RECT DialogToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy) {
+  RECT rect;
+  rect.left = MulDiv(x, units.x, 4);
+  rect.top = MulDiv(y, units.y, 8);
+  rect.right = rect.left + MulDiv(cx, units.x, 4);
+  rect.bottom = rect.top + MulDiv(cy, units.y, 8);
+  return rect;
+}
+
+bool Near(LONG a, LONG b) { return std::abs(a - b) <= 1; }
+
+bool IsClass(const std::string& className, const char* name) {
+  return _stricmp(className.c_str(), name) == 0;
+}
+
+bool IsIconStatic(const DialogTemplateItem& item) {
+  return IsClass(item.className, "Static") && (item.style & SS_TYPEMASK) == SS_ICON;
+}
+
+// A control sits where its template rectangle says. Three kinds size
+// themselves: a drop-down combo box's window is its selection field (the
+// template's height is that of the dropped list), a list box without
+// LBS_NOINTEGRALHEIGHT shrinks to a whole number of items, and an icon
+// static takes its icon's size.
+bool FitsTemplateRect(const ControlInfo& control, const DialogTemplateItem& item,
+                      const RECT& expected) {
+  const RECT& got = control.rect;
+  const bool sameCorner = Near(got.left, expected.left) && Near(got.top, expected.top);
+  if (IsIconStatic(item))
+    return sameCorner;
+  const bool sameTopEdges = sameCorner && Near(got.right, expected.right);
+  if (IsClass(item.className, "ComboBox") && (item.style & 3) != CBS_SIMPLE)
+    return sameTopEdges;
+  if (IsClass(item.className, "ListBox") && !(item.style & LBS_NOINTEGRALHEIGHT))
+    return sameTopEdges && got.bottom <= expected.bottom + 1 && got.bottom > got.top;
+  return sameTopEdges && Near(got.bottom, expected.bottom);
+}
+
+// The text a control made from item shows: a static named by ordinal reads
+// back as 0xFF and the ordinal's low byte.
+std::string ShownText(const DialogTemplateItem& item) {
+  if (IsIconStatic(item) && item.text.size() > 1 && item.text[0] == '#')
+    return std::string("\xFF") + static_cast<char>(std::atoi(item.text.c_str() + 1));
+  return item.text;
+}
+
+// The bits of a control's style that the template fixes. An edit box and a
+// list box draw their WS_BORDER as WS_EX_CLIENTEDGE instead, and scroll bars
+// come and go with the contents.
+DWORD FixedStyle(const DialogTemplateItem& item, DWORD style) {
+  style &= ~(WS_VSCROLL | WS_HSCROLL);
+  if (IsClass(item.className, "Edit") || IsClass(item.className, "ListBox"))
+    style &= ~WS_BORDER;
+  return style;
+}
+
+}  // namespace
+
 Result BaseUnitsOfTemplate(const DialogTemplate& dialog, DialogBaseUnits* units) {
   if (!(dialog.style & DS_SETFONT) || dialog.faceName.empty()) {
     LONG both = ::GetDialogBaseUnits();
@@ -70,145 +121,65 @@ Result BaseUnitsOfTemplate(const DialogTemplate& dialog, DialogBaseUnits* units)
   return BaseUnitsOfFont(dialog.faceName, dialog.pointSize, dialog.weight, dialog.italic, units);
 }
 
-Result FindDialogTemplate(HWND dialog, DialogTemplate* found, DialogBaseUnits* units) {
+Result DialogMatchesTemplate(HWND dialog, int templateId) {
   DWORD pid = 0;
   GetWindowThreadProcessId(dialog, &pid);
-  std::string exe = ProcessImagePath(pid);
+  const std::string exe = ProcessImagePath(pid);
   if (exe.empty())
     return ::testing::AssertionFailure() << "no program file for window " << HandleName(dialog);
-  std::vector<DialogTemplate> templates;
-  Result read = ReadDialogTemplates(exe, &templates);
+  DialogTemplate want;
+  DialogBaseUnits units;
+  Result read = ReadDialogTemplate(exe, templateId, &want);
+  if (read)
+    read = BaseUnitsOfTemplate(want, &units);
   if (!read)
     return read;
-  // A template of the same caption first; any template of the right size next.
-  std::string caption = WindowText(dialog);
-  for (bool sameCaption : {true, false})
-    for (const DialogTemplate& candidate : templates) {
-      if ((candidate.caption == caption) != sameCaption)
-        continue;
-      DialogBaseUnits candidateUnits;
-      if (!BaseUnitsOfTemplate(candidate, &candidateUnits) ||
-          !ClientFits(dialog, candidate, candidateUnits))
-        continue;
-      if (found)
-        *found = candidate;
-      if (units)
-        *units = candidateUnits;
-      return ::testing::AssertionSuccess();
-    }
+
+  ::testing::AssertionResult failure = ::testing::AssertionFailure();
+  failure << "window " << Quoted(WindowText(dialog)) << " is not template " << templateId << " of "
+          << exe << " (base units " << units.x << "x" << units.y << "):";
+  bool failed = false;
+  auto differ = [&]() -> ::testing::AssertionResult& {
+    failed = true;
+    return failure << "\n  ";
+  };
+  const std::string caption = WindowText(dialog);
+  if (caption != want.caption)
+    differ() << "caption " << Quoted(caption) << ", template " << Quoted(want.caption);
+  const DWORD style = WindowStyle(dialog) & ~kStyleAddedBySystem;
+  if (style != want.style)
+    differ() << "style " << Hex(style) << ", template " << Hex(want.style);
+  const DWORD exStyle = WindowExStyle(dialog) & ~kExStyleAddedBySystem;
+  if (exStyle != want.exStyle)
+    differ() << "extended style " << Hex(exStyle) << ", template " << Hex(want.exStyle);
   RECT client = {};
   GetClientRect(dialog, &client);
-  ::testing::AssertionResult failure = ::testing::AssertionFailure();
-  failure << "no dialog template of " << exe << " makes window " << Quoted(caption)
-          << " of client size " << client.right << "x" << client.bottom << "; templates:";
-  for (const DialogTemplate& candidate : templates)
-    failure << " " << candidate.resourceId << " " << Quoted(candidate.caption) << " "
-            << candidate.cx << "x" << candidate.cy << " " << candidate.faceName << " "
-            << candidate.pointSize << ";";
-  return failure;
-}
+  const RECT size = DialogToPixels(units, 0, 0, want.cx, want.cy);
+  if (!Near(client.right, size.right) || !Near(client.bottom, size.bottom))
+    differ() << "client area " << client.right << "x" << client.bottom << ", template " << want.cx
+             << "x" << want.cy << " gives " << size.right << "x" << size.bottom;
 
-Result GetDialogBaseUnits(HWND dialog, DialogBaseUnits* units) {
-  return FindDialogTemplate(dialog, nullptr, units);
-}
-
-// ---- Checking a dialog against its template -------------------------------
-
-namespace {
-
-bool WithinOnePixel(const RECT& a, const RECT& b) {
-  return std::abs(a.left - b.left) <= 1 && std::abs(a.top - b.top) <= 1 &&
-         std::abs(a.right - b.right) <= 1 && std::abs(a.bottom - b.bottom) <= 1;
-}
-
-// A control sits where its template rectangle says. Two classes size
-// themselves: a drop-down combo box's window is its selection field (the
-// template's height is that of the dropped list), and a list box without
-// LBS_NOINTEGRALHEIGHT shrinks to a whole number of items.
-bool FitsTemplateRect(const ControlInfo& control, const RECT& expected) {
-  const bool sameTopEdges = std::abs(control.rect.left - expected.left) <= 1 &&
-                            std::abs(control.rect.top - expected.top) <= 1 &&
-                            std::abs(control.rect.right - expected.right) <= 1;
-  if (_stricmp(control.className.c_str(), "ComboBox") == 0 && (control.style & 3) != CBS_SIMPLE)
-    return sameTopEdges;
-  if (_stricmp(control.className.c_str(), "ListBox") == 0 &&
-      !(control.style & LBS_NOINTEGRALHEIGHT))
-    return sameTopEdges && control.rect.bottom <= expected.bottom + 1 &&
-           control.rect.bottom > control.rect.top;
-  return WithinOnePixel(control.rect, expected);
-}
-
-}  // namespace
-
-Result ControlsMatchTemplate(HWND dialog) {
-  DialogTemplate dialogTemplate;
-  DialogBaseUnits units;
-  Result found = FindDialogTemplate(dialog, &dialogTemplate, &units);
-  if (!found)
-    return found;
-  std::vector<ControlInfo> controls = ListControls(dialog);
-  ::testing::AssertionResult failure = ::testing::AssertionFailure();
-  bool failed = controls.size() != dialogTemplate.controls.size();
-  if (failed)
-    failure << "dialog " << Quoted(dialogTemplate.caption) << " has " << controls.size()
-            << " controls, template " << dialogTemplate.resourceId << " "
-            << dialogTemplate.controls.size() << ";";
-  for (size_t i = 0; i < controls.size() && i < dialogTemplate.controls.size(); ++i) {
-    const DialogTemplateItem& want = dialogTemplate.controls[i];
+  const std::vector<ControlInfo> controls = ListControls(dialog);
+  if (controls.size() != want.controls.size())
+    differ() << controls.size() << " controls, template " << want.controls.size();
+  for (size_t i = 0; i < controls.size() && i < want.controls.size(); ++i) {
+    const DialogTemplateItem& item = want.controls[i];
     const ControlInfo& got = controls[i];
-    RECT expected = DialogToPixels(units, want.x, want.y, want.cx, want.cy);
-    if (got.id == want.id && _stricmp(got.className.c_str(), want.className.c_str()) == 0 &&
-        FitsTemplateRect(got, expected))
+    const std::string name = "control " + std::to_string(i) + " (id " + std::to_string(item.id) +
+                             " " + item.className + " " + Quoted(item.text) + "): ";
+    if (got.id != item.id || !IsClass(got.className, item.className.c_str())) {
+      differ() << name << "is id " << got.id << " " << got.className;
       continue;
-    failed = true;
-    failure << "\n  control " << i << ": id " << got.id << " " << got.className << " at "
-            << RectName(got.rect) << ", template id " << want.id << " " << want.className << " "
-            << Quoted(want.text) << " at " << RectName(expected);
+    }
+    const RECT expected = DialogToPixels(units, item.x, item.y, item.cx, item.cy);
+    if (!FitsTemplateRect(got, item, expected))
+      differ() << name << "at " << RectName(got.rect) << ", template gives " << RectName(expected);
+    if (!IsClass(item.className, "Edit") && got.text != ShownText(item))
+      differ() << name << "shows " << Quoted(got.text);
+    if (FixedStyle(item, got.style) != FixedStyle(item, item.style))
+      differ() << name << "style " << Hex(got.style) << ", template " << Hex(item.style);
   }
   return failed ? failure : ::testing::AssertionSuccess();
-}
-
-RECT DialogToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy) {
-  // Position and size are scaled separately, as for a control being created.
-  RECT rect;
-  rect.left = MulDiv(x, units.x, 4);
-  rect.top = MulDiv(y, units.y, 8);
-  rect.right = rect.left + MulDiv(cx, units.x, 4);
-  rect.bottom = rect.top + MulDiv(cy, units.y, 8);
-  return rect;
-}
-
-Result ControlMatchesTemplate(HWND dialog, int id, int x, int y, int cx, int cy) {
-  DialogBaseUnits units;
-  Result measured = GetDialogBaseUnits(dialog, &units);
-  if (!measured)
-    return measured;
-  ControlInfo control;
-  Result found = FindControl(dialog, id, &control);
-  if (!found)
-    return found;
-  RECT expected = DialogToPixels(units, x, y, cx, cy);
-  if (!FitsTemplateRect(control, expected))
-    return ::testing::AssertionFailure()
-           << "control " << id << " " << Quoted(control.text) << " is at " << RectName(control.rect)
-           << ", template " << x << "," << y << "," << cx << "," << cy << " gives "
-           << RectName(expected) << " (base units " << units.x << "x" << units.y << ")";
-  return ::testing::AssertionSuccess();
-}
-
-Result ClientMatchesTemplate(HWND dialog, int cx, int cy) {
-  DialogBaseUnits units;
-  Result measured = GetDialogBaseUnits(dialog, &units);
-  if (!measured)
-    return measured;
-  RECT client = {};
-  GetClientRect(dialog, &client);
-  RECT expected = DialogToPixels(units, 0, 0, cx, cy);
-  if (!WithinOnePixel(client, expected))
-    return ::testing::AssertionFailure()
-           << "client area of " << Quoted(WindowText(dialog)) << " is " << RectName(client)
-           << ", template " << cx << "x" << cy << " gives " << RectName(expected);
-  return ::testing::AssertionSuccess();
 }
 
 }  // namespace e2e
