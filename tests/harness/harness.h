@@ -327,6 +327,10 @@ Result BaseUnitsOfTemplate(const DialogTemplate& dialog, DialogBaseUnits* units)
 // without LBS_NOINTEGRALHEIGHT (whole items, no higher than the template);
 // the size of an icon static (its icon's). Every difference is listed.
 Result DialogMatchesTemplate(HWND dialog, int templateId);
+// dialog has the client size that template templateId of its program file
+// gives: it was made from that template, whatever has been changed since (a
+// common dialog on a program's template has its own caption and texts).
+Result DialogSizeMatchesTemplate(HWND dialog, int templateId);
 
 // ---- Input (harness_input.cpp) --------------------------------------------
 

@@ -121,24 +121,57 @@ Result BaseUnitsOfTemplate(const DialogTemplate& dialog, DialogBaseUnits* units)
   return BaseUnitsOfFont(dialog.faceName, dialog.pointSize, dialog.weight, dialog.italic, units);
 }
 
-Result DialogMatchesTemplate(HWND dialog, int templateId) {
+namespace {
+
+// Template templateId of the program file of dialog, its base units and, in
+// *failure, the start of a message about dialog not being it.
+Result ReadTemplateOf(HWND dialog, int templateId, DialogTemplate* want, DialogBaseUnits* units,
+                      ::testing::AssertionResult* failure) {
   DWORD pid = 0;
   GetWindowThreadProcessId(dialog, &pid);
   const std::string exe = ProcessImagePath(pid);
   if (exe.empty())
     return ::testing::AssertionFailure() << "no program file for window " << HandleName(dialog);
+  Result read = ReadDialogTemplate(exe, templateId, want);
+  if (read)
+    read = BaseUnitsOfTemplate(*want, units);
+  *failure << "window " << Quoted(WindowText(dialog)) << " is not template " << templateId << " of "
+           << exe << " (base units " << units->x << "x" << units->y << "):";
+  return read;
+}
+
+bool ClientFits(HWND dialog, const DialogTemplate& want, const DialogBaseUnits& units,
+                ::testing::AssertionResult* failure) {
+  RECT client = {};
+  GetClientRect(dialog, &client);
+  const RECT size = DialogToPixels(units, 0, 0, want.cx, want.cy);
+  if (Near(client.right, size.right) && Near(client.bottom, size.bottom))
+    return true;
+  *failure << "\n  client area " << client.right << "x" << client.bottom << ", template " << want.cx
+           << "x" << want.cy << " gives " << size.right << "x" << size.bottom;
+  return false;
+}
+
+}  // namespace
+
+Result DialogSizeMatchesTemplate(HWND dialog, int templateId) {
   DialogTemplate want;
   DialogBaseUnits units;
-  Result read = ReadDialogTemplate(exe, templateId, &want);
-  if (read)
-    read = BaseUnitsOfTemplate(want, &units);
+  ::testing::AssertionResult failure = ::testing::AssertionFailure();
+  Result read = ReadTemplateOf(dialog, templateId, &want, &units, &failure);
   if (!read)
     return read;
+  return ClientFits(dialog, want, units, &failure) ? ::testing::AssertionSuccess() : failure;
+}
 
+Result DialogMatchesTemplate(HWND dialog, int templateId) {
+  DialogTemplate want;
+  DialogBaseUnits units;
   ::testing::AssertionResult failure = ::testing::AssertionFailure();
-  failure << "window " << Quoted(WindowText(dialog)) << " is not template " << templateId << " of "
-          << exe << " (base units " << units.x << "x" << units.y << "):";
-  bool failed = false;
+  Result read = ReadTemplateOf(dialog, templateId, &want, &units, &failure);
+  if (!read)
+    return read;
+  bool failed = !ClientFits(dialog, want, units, &failure);
   auto differ = [&]() -> ::testing::AssertionResult& {
     failed = true;
     return failure << "\n  ";
@@ -152,12 +185,6 @@ Result DialogMatchesTemplate(HWND dialog, int templateId) {
   const DWORD exStyle = WindowExStyle(dialog) & ~kExStyleAddedBySystem;
   if (exStyle != want.exStyle)
     differ() << "extended style " << Hex(exStyle) << ", template " << Hex(want.exStyle);
-  RECT client = {};
-  GetClientRect(dialog, &client);
-  const RECT size = DialogToPixels(units, 0, 0, want.cx, want.cy);
-  if (!Near(client.right, size.right) || !Near(client.bottom, size.bottom))
-    differ() << "client area " << client.right << "x" << client.bottom << ", template " << want.cx
-             << "x" << want.cy << " gives " << size.right << "x" << size.bottom;
 
   const std::vector<ControlInfo> controls = ListControls(dialog);
   if (controls.size() != want.controls.size())
