@@ -10,17 +10,13 @@
 #include <vector>
 
 #include "res/product_files.h"
+#include "res/resource.h"
 #include "tests/harness/harness.h"
 #include "tests/unit/install_test_support.h"
 
 namespace install_e2e {
 
 using namespace e2e;
-
-const int kDestDirEdit = 1001;
-const int kProgressBar = 1003;
-const int kCopyingText = 1006;
-const int kToText = 1007;
 
 // The product's files in the order they are copied.
 const char* const kProductFiles[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
@@ -78,7 +74,7 @@ inline Result IsPrefixOf(const std::string& part, const std::string& whole) {
 
 inline bool IsProgressDialog(const WindowInfo& window) {
   return window.className == "#32770" && window.caption == "Installing..." &&
-         Control(window.hwnd, kProgressBar);
+         Control(window.hwnd, IDC_PROGRESS_BAR);
 }
 
 // One run of SETUP.EXE. The test names the scratch copy of the distribution
@@ -117,7 +113,7 @@ class InstallRun : public ::testing::Test {
     ASSERT_TRUE(ClickControl(welcome, IDOK));
     HWND installDir = nullptr;
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir));
-    HWND edit = Control(installDir, kDestDirEdit);
+    HWND edit = Control(installDir, IDC_DEST_DIR);
     if (destination.empty()) {
       ASSERT_TRUE(SetText(edit, ""));
     } else {
@@ -136,7 +132,7 @@ class InstallRun : public ::testing::Test {
   // Waits until the progress dialog names the file.
   void WaitForCopying(const std::string& name) {
     ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
-    ASSERT_TRUE(WaitForWindowText(Control(progress_, kCopyingText), "Copying: " + name));
+    ASSERT_TRUE(WaitForWindowText(Control(progress_, IDC_COPYING), "Copying: " + name));
   }
 
   // The next message box says text; OK closes it.
@@ -203,7 +199,7 @@ struct BarReading {
 };
 
 inline Result ReadEndedBar(HWND progress, BarReading* reading) {
-  HWND bar = Control(progress, kProgressBar);
+  HWND bar = Control(progress, IDC_PROGRESS_BAR);
   RECT rc;
   GetClientRect(bar, &rc);
   POINT origin = {0, 0};

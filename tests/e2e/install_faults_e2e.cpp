@@ -258,7 +258,7 @@ TEST_P(LongProgramPath, IsAFailureRatherThanACopyFromElsewhere) {
   HWND installDir = nullptr;
   ASSERT_TRUE(WaitForWindow(pid, "Install Directory", &installDir));
   const std::string dest = Under("dest");
-  ASSERT_TRUE(ReplaceText(Control(installDir, kDestDirEdit), dest));
+  ASSERT_TRUE(ReplaceText(Control(installDir, IDC_DEST_DIR), dest));
   ASSERT_TRUE(ClickControl(installDir, IDOK));
   std::vector<HWND> answered;
   for (const char* text :

@@ -86,8 +86,8 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
   ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
 
   // Watch the texts while the copy runs.
-  HWND copying = Control(progress_, kCopyingText);
-  HWND to = Control(progress_, kToText);
+  HWND copying = Control(progress_, IDC_COPYING);
+  HWND to = Control(progress_, IDC_TO);
   std::vector<std::string> seen;
   HWND appGroup = nullptr;
   while (!appGroup) {
@@ -146,7 +146,7 @@ TEST_F(FullInstall, ProgressDialogIsCentredOverTheBackdropWithTheFocusOnCancel) 
   const std::string dest = Under("centred");
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest));
   ASSERT_NO_FATAL_FAILURE(WaitForCopying("ORLO.EXE"));
-  EXPECT_EQ("To: " + JoinPath(dest, "ORLO.EXE"), WindowText(Control(progress_, kToText)));
+  EXPECT_EQ("To: " + JoinPath(dest, "ORLO.EXE"), WindowText(Control(progress_, IDC_TO)));
   EXPECT_TRUE(IsWindowVisible(progress_));
 
   HWND backdrop = nullptr;

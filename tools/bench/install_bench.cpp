@@ -15,6 +15,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include "res/product_files.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <string>
@@ -60,7 +61,7 @@ bool TimeSetup(const std::string& dist, const std::string& dest, Timing* t) {
   HWND welcome = nullptr, installDir = nullptr;
   if (!p.Start(JoinPath(dist, "SETUP.EXE"), dist) || !WaitForWindow(p.pid(), "Welcome", &welcome) ||
       !ClickControl(welcome, IDOK) || !WaitForWindow(p.pid(), "Install Directory", &installDir) ||
-      !ReplaceText(Control(installDir, 1001), dest))
+      !ReplaceText(Control(installDir, IDC_DEST_DIR), dest))
     return Fail("SETUP.EXE did not reach Install Directory");
   double start = Now();
   if (!ClickControl(installDir, IDOK))

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "res/product_files.h"
+#include "res/resource.h"
 #include "tests/harness/harness.h"
 
 namespace {
@@ -37,7 +38,7 @@ void Shot(const char* name) {
 // The progress dialog flies by with the small payload: hold the program
 // still for the picture once the dialog shows a file being copied.
 void ShotMidCopy(Process& setup, HWND progress) {
-  HWND copying = Control(progress, 1006);
+  HWND copying = Control(progress, IDC_COPYING);
   for (int i = 0; i < 2000 && WindowText(copying).empty(); i++)
     Sleep(1);
   std::string shown = WindowText(copying);  // the thread answers no messages while held
@@ -55,7 +56,7 @@ void ShotMidCopy(Process& setup, HWND progress) {
 
 // Opens the directory picker, takes its picture and cancels it.
 bool ShowPicker(Process& setup, HWND installDir) {
-  if (!Check(ClickControl(installDir, 1002), "Browse..."))
+  if (!Check(ClickControl(installDir, IDC_BROWSE), "Browse..."))
     return false;
   HWND picker = nullptr;
   auto isPicker = [&](const WindowInfo& w) {
