@@ -28,8 +28,16 @@ bool Check(const Result& result, const char* step) {
   return false;
 }
 
-void Shot(const char* name) {
-  Sleep(300);  // let the dialog paint itself before the picture is taken
+// A picture of the screen once dialog is active (the focus is in it) and its
+// program has painted what it had pending, the dialog and the backdrop behind.
+void Shot(const Process& setup, HWND dialog, const char* name) {
+  PollUntil([&] {
+    HWND focus = FocusWindow(setup.mainThreadId());
+    return focus == dialog || IsChild(dialog, focus);
+  });
+  HWND backdrop = GetWindow(dialog, GW_OWNER);
+  if (!Check(PaintPending(dialog), name) || (backdrop && !Check(PaintPending(backdrop), name)))
+    return;
   std::string path = g_outDir + "\\" + name + ".bmp";
   if (Check(SaveScreenshot(nullptr, path), name))
     printf("demo: saved %s\n", path.c_str());
@@ -66,7 +74,7 @@ bool ShowPicker(Process& setup, HWND installDir) {
   if (!Check(WaitForWindowMatching(setup.pid(), isPicker, "the directory picker", &picker, 5000),
              "picker"))
     return false;
-  Shot("3-picker");
+  Shot(setup, picker, "3-picker");
   return Check(ClickControl(picker, IDCANCEL), "picker Cancel") &&
          Check(WaitForWindowGone(picker), "picker closed");
 }
@@ -77,11 +85,11 @@ bool RunDemo(Process& setup, const std::string& dist) {
   if (!Check(setup.Start(JoinPath(dist, "SETUP.EXE"), dist), "start SETUP.EXE") ||
       !Check(WaitForWindow(setup.pid(), "Welcome", &welcome), "Welcome"))
     return false;
-  Shot("1-welcome");
+  Shot(setup, welcome, "1-welcome");
   if (!Check(ClickControl(welcome, IDOK), "Continue") ||
       !Check(WaitForWindow(setup.pid(), "Install Directory", &installDir), "Install Directory"))
     return false;
-  Shot("2-install-directory");
+  Shot(setup, installDir, "2-install-directory");
   ShowPicker(setup, installDir);  // a picture, not a step the install needs
   if (!Check(ClickControl(installDir, IDOK), "OK") ||
       !Check(WaitForWindow(setup.pid(), "Installing...", &progress, 20000), "Installing..."))
@@ -90,11 +98,11 @@ bool RunDemo(Process& setup, const std::string& dist) {
   if (!Check(WaitForWindow(setup.pid(), "Create Application Group", &group, 60000),
              "Create Application Group"))
     return false;
-  Shot("5-application-group");
+  Shot(setup, group, "5-application-group");
   if (!Check(ClickControl(group, IDCANCEL), "Skip") ||
       !Check(WaitForWindow(setup.pid(), "Success", &success), "Success"))
     return false;
-  Shot("6-success");
+  Shot(setup, success, "6-success");
   return Check(ClickControl(success, IDOK), "Success OK");
 }
 
