@@ -123,59 +123,39 @@ Result BaseUnitsOfTemplate(const DialogTemplate& dialog, DialogBaseUnits* units)
 
 namespace {
 
-// Template templateId of the program file of dialog, its base units and, in
-// *failure, the start of a message about dialog not being it.
-Result ReadTemplateOf(HWND dialog, int templateId, DialogTemplate* want, DialogBaseUnits* units,
-                      ::testing::AssertionResult* failure) {
+// dialog against template templateId of its program file: its client size,
+// and with wholly its caption, styles and controls too.
+Result CompareWithTemplate(HWND dialog, int templateId, bool wholly) {
   DWORD pid = 0;
   GetWindowThreadProcessId(dialog, &pid);
   const std::string exe = ProcessImagePath(pid);
   if (exe.empty())
     return ::testing::AssertionFailure() << "no program file for window " << HandleName(dialog);
-  Result read = ReadDialogTemplate(exe, templateId, want);
+  DialogTemplate want;
+  DialogBaseUnits units;
+  Result read = ReadDialogTemplate(exe, templateId, &want);
   if (read)
-    read = BaseUnitsOfTemplate(*want, units);
-  *failure << "window " << Quoted(WindowText(dialog)) << " is not template " << templateId << " of "
-           << exe << " (base units " << units->x << "x" << units->y << "):";
-  return read;
-}
-
-bool ClientFits(HWND dialog, const DialogTemplate& want, const DialogBaseUnits& units,
-                ::testing::AssertionResult* failure) {
-  RECT client = {};
-  GetClientRect(dialog, &client);
-  const RECT size = DialogToPixels(units, 0, 0, want.cx, want.cy);
-  if (Near(client.right, size.right) && Near(client.bottom, size.bottom))
-    return true;
-  *failure << "\n  client area " << client.right << "x" << client.bottom << ", template " << want.cx
-           << "x" << want.cy << " gives " << size.right << "x" << size.bottom;
-  return false;
-}
-
-}  // namespace
-
-Result DialogSizeMatchesTemplate(HWND dialog, int templateId) {
-  DialogTemplate want;
-  DialogBaseUnits units;
-  ::testing::AssertionResult failure = ::testing::AssertionFailure();
-  Result read = ReadTemplateOf(dialog, templateId, &want, &units, &failure);
+    read = BaseUnitsOfTemplate(want, &units);
   if (!read)
     return read;
-  return ClientFits(dialog, want, units, &failure) ? ::testing::AssertionSuccess() : failure;
-}
 
-Result DialogMatchesTemplate(HWND dialog, int templateId) {
-  DialogTemplate want;
-  DialogBaseUnits units;
   ::testing::AssertionResult failure = ::testing::AssertionFailure();
-  Result read = ReadTemplateOf(dialog, templateId, &want, &units, &failure);
-  if (!read)
-    return read;
-  bool failed = !ClientFits(dialog, want, units, &failure);
+  failure << "window " << Quoted(WindowText(dialog)) << " is not template " << templateId << " of "
+          << exe << " (base units " << units.x << "x" << units.y << "):";
+  bool failed = false;
   auto differ = [&]() -> ::testing::AssertionResult& {
     failed = true;
     return failure << "\n  ";
   };
+  RECT client = {};
+  GetClientRect(dialog, &client);
+  const RECT size = DialogToPixels(units, 0, 0, want.cx, want.cy);
+  if (!Near(client.right, size.right) || !Near(client.bottom, size.bottom))
+    differ() << "client area " << client.right << "x" << client.bottom << ", template " << want.cx
+             << "x" << want.cy << " gives " << size.right << "x" << size.bottom;
+  if (!wholly)
+    return failed ? failure : ::testing::AssertionSuccess();
+
   const std::string caption = WindowText(dialog);
   if (caption != want.caption)
     differ() << "caption " << Quoted(caption) << ", template " << Quoted(want.caption);
@@ -207,6 +187,16 @@ Result DialogMatchesTemplate(HWND dialog, int templateId) {
       differ() << name << "style " << Hex(got.style) << ", template " << Hex(item.style);
   }
   return failed ? failure : ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+Result DialogMatchesTemplate(HWND dialog, int templateId) {
+  return CompareWithTemplate(dialog, templateId, true);
+}
+
+Result DialogSizeMatchesTemplate(HWND dialog, int templateId) {
+  return CompareWithTemplate(dialog, templateId, false);
 }
 
 }  // namespace e2e
