@@ -13,8 +13,7 @@ using ClosingDialogs = InstallRun;
 TEST_F(ClosingDialogs, EscSkipsTheGroupAndEndsSuccess) {
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("closing")));
   HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
-      << DescribeWindows(setup_.pid());
+  ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
   ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(appGroup, IDOK)));
   EXPECT_TRUE(DialogMatchesTemplate(appGroup, IDD_APP_GROUP));
   ASSERT_TRUE(PressEscape(setup_.mainThreadId()));

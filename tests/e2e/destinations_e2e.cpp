@@ -27,15 +27,8 @@ TEST_P(RelativeDestination, IsTheDirectoryBelowTheStartDirectoryForFilesAndGroup
   ProgmanStandIn standIn;
   ASSERT_TRUE(standIn.Start());
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(GetParam().typed, start));
-  HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
-      << DescribeWindows(setup_.pid());
-  ASSERT_TRUE(ClickControl(appGroup, IDOK));
-  HWND success = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success, 30000))
-      << DescribeWindows(setup_.pid());
-  ASSERT_TRUE(ClickControl(success, IDOK));
-  ExpectEnd();
+  ASSERT_NO_FATAL_FAILURE(AnswerGroupQuestion(IDOK));
+  ASSERT_NO_FATAL_FAILURE(FinishOnSuccess());
 
   ExpectInstalled(dest,
                   std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));

@@ -158,16 +158,36 @@ class InstallRun : public ::testing::Test {
     ExpectEnd();
   }
 
-  // After a successful copy: Skip on the group question, OK on Success.
-  void SkipGroupAndFinish() {
-    HWND appGroup = nullptr;
-    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, kCopyTimeoutMs))
+  // Waits for Create Application Group, which follows the copy.
+  void WaitForGroupQuestion(HWND* appGroup) {
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", appGroup, kCopyTimeoutMs))
         << DescribeWindows(setup_.pid());
-    ASSERT_TRUE(ClickControl(appGroup, IDCANCEL));
+  }
+
+  // Answers the group question with button: IDOK, or IDCANCEL (Skip).
+  void AnswerGroupQuestion(int button) {
+    HWND appGroup = nullptr;
+    ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
+    ASSERT_TRUE(ClickControl(appGroup, button));
+  }
+
+  // Success comes next, with no message box beside it (the group step may
+  // first wait on Program Manager); OK ends the program.
+  void FinishOnSuccess() {
     HWND success = nullptr;
-    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success, 30000))
+        << DescribeWindows(setup_.pid());
+    for (const WindowInfo& window : TopLevelWindows(setup_.pid()))
+      EXPECT_FALSE(window.visible && IsMessageBox(window.hwnd))
+          << "message box: " << ReadMessageBox(window.hwnd).text;
     ASSERT_TRUE(ClickControl(success, IDOK));
     ExpectEnd();
+  }
+
+  // After a successful copy: Skip on the group question, OK on Success.
+  void SkipGroupAndFinish() {
+    ASSERT_NO_FATAL_FAILURE(AnswerGroupQuestion(IDCANCEL));
+    FinishOnSuccess();
   }
 
   // Every listed file at destination has the bytes of the scratch copy's.

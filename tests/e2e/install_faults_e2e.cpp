@@ -76,8 +76,7 @@ TEST_F(CopyFaults, AFontInUseIsSkippedAndTheInstallSucceeds) {
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest_));
   ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
   HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, kCopyTimeoutMs))
-      << DescribeWindows(setup_.pid());
+  ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
 
   // The skipped file still counts in the total: the bar stops short.
   BarReading bar;

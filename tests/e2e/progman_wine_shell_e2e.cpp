@@ -48,18 +48,14 @@ TEST_F(WineShellGroup, GroupAppearsEmptyAndTheFailureIsReportedBeforeSuccess) {
 
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("ORLO")));
   HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
-      << DescribeWindows(setup_.pid());
+  ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
   DWORD start = GetTickCount();
   ASSERT_TRUE(ClickControl(appGroup, IDOK));
 
   // The three AddItem commands are refused: the first one fails the group.
   ASSERT_NO_FATAL_FAILURE(ExpectMessage("Failed to complete installation of program group"));
   DWORD elapsed = GetTickCount() - start;
-  HWND success = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
-  ASSERT_TRUE(ClickControl(success, IDOK));
-  ExpectEnd();
+  ASSERT_NO_FATAL_FAILURE(FinishOnSuccess());
 
   EXPECT_TRUE(DirectoryExists(group_)) << group_;
   std::vector<std::string> entries = DirectoryEntries(group_);
