@@ -30,18 +30,6 @@ using namespace e2e;
 using bench::Median;
 using bench::Now;
 
-// Waits for a visible top-level window of pid with this caption.
-HWND WaitForCaption(const Process& p, const std::string& caption, DWORD timeoutMs = 120000) {
-  double start = Now();
-  while (Now() - start < timeoutMs) {
-    for (const WindowInfo& w : TopLevelWindows(p.pid()))
-      if (w.visible && w.caption == caption)
-        return w.hwnd;
-    Sleep(1);
-  }
-  return nullptr;
-}
-
 struct Timing {
   double ms = -1;
   SIZE_T peakWorkingSet = 0;
@@ -66,7 +54,7 @@ bool TimeSetup(const std::string& dist, const std::string& dest, Timing* t) {
   double start = Now();
   if (!ClickControl(installDir, IDOK))
     return Fail("no OK in Install Directory");
-  HWND appGroup = WaitForCaption(p, "Create Application Group");
+  HWND appGroup = bench::WaitForCaption(p.pid(), "Create Application Group", 120000);
   if (!appGroup)
     return Fail("SETUP.EXE did not reach the group question");
   t->ms = Now() - start;
@@ -96,7 +84,7 @@ bool TimeFloor(const std::string& floor, const std::string& dist, const std::str
   double start = Now();
   if (!ClickControl(box.hwnd, IDOK))
     return Fail("no OK on the floor's box");
-  HWND done = WaitForCaption(p, "Floor done");
+  HWND done = bench::WaitForCaption(p.pid(), "Floor done", 120000);
   if (!done)
     return Fail("the floor program did not finish");
   t->ms = Now() - start;
