@@ -1,7 +1,9 @@
-// End-to-end test harness: starts SETUP.EXE (or any program) under Wine and
-// drives its windows from the test process the way a person would.
-// Each section below names the file that implements it; what those files
-// share and the tests do not see is in harness_internal.h.
+// The test harness: starts SETUP.EXE (or any program) under Wine and drives
+// its windows from the test process the way a person would, and holds the
+// waits and the file helpers that every test program, the demonstration and
+// the benchmarks share. Each section below names the file that implements
+// it; what those files share and the tests do not see is in
+// harness_internal.h.
 //
 // Driving windows under Wine: what was measured (Wine 10.0, Xvfb 1024x768x24,
 // no window manager; harness_selftest_e2e.cpp shows most of it)
@@ -381,8 +383,6 @@ DWORD WindowStyle(HWND hwnd);
 DWORD WindowExStyle(HWND hwnd);
 // Window class name.
 std::string ClassName(HWND hwnd);
-// The window is visible and enabled.
-bool IsVisibleAndEnabled(HWND hwnd);
 
 // ---- Pixels (harness_reading.cpp) -----------------------------------------
 

@@ -84,8 +84,6 @@ std::string ClassName(HWND hwnd) {
   return name;
 }
 
-bool IsVisibleAndEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
-
 // ---- Pixels ---------------------------------------------------------------
 
 namespace {
