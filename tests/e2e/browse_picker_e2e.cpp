@@ -3,6 +3,7 @@
 // and a whole install to a picked destination.
 #include <windows.h>
 
+#include <dlgs.h>
 #include <winternl.h>
 
 #include <stddef.h>
@@ -11,29 +12,21 @@
 #include <vector>
 
 #include "res/product_files.h"
-#include "tests/e2e/harness.h"
+#include "res/resource.h"
+#include "tests/harness/harness.h"
 
 namespace {
 
 using namespace e2e;
 
-// Control ids of the Install Directory dialog and of the old-style file
-// dialog that the picker is made of.
-const int kDestDir = 1001;
-const int kBrowse = 1002;
-const int kLstDirs = 1121;
-const int kCmbDrives = 1137;
-const int kStcPath = 1088;
-const int kEdtFileName = 1152;
-const int kPshHelp = 1038;
-const int kStcDrives = 1091;
+// What the picker hides of the old-style file dialog.
 struct NamedId {
   int id;
   const char* name;
 };
 const NamedId kHiddenControls[] = {
-    {1089, "stc2 file type label"}, {1090, "stc3 file name label"}, {1152, "edt1 file name"},
-    {1120, "lst1 file list"},       {1136, "cmb1 file types"},      {1040, "chx1 read only"},
+    {stc2, "file type label"}, {stc3, "file name label"}, {edt1, "file name"},
+    {lst1, "file list"},       {cmb1, "file types"},      {chx1, "read only"},
 };
 
 // Wine's old-style save dialog writes its own default title over the
@@ -42,7 +35,7 @@ const NamedId kHiddenControls[] = {
 const char kWinePickerCaption[] = "Save As";
 
 bool IsPicker(const WindowInfo& window) {
-  return window.visible && window.className == "#32770" && Control(window.hwnd, kLstDirs);
+  return window.visible && window.className == "#32770" && Control(window.hwnd, lst2);
 }
 
 bool SameText(const std::string& a, const std::string& b) {
@@ -58,7 +51,7 @@ std::string Join(const std::vector<std::string>& items) {
 
 // Opens a directory of the picker's list the way a double click does.
 Result OpenDirectory(HWND picker, const std::string& name) {
-  HWND list = Control(picker, kLstDirs);
+  HWND list = Control(picker, lst2);
   std::vector<std::string> items = ListBoxItems(list);
   int index = -1;
   for (size_t i = 0; i < items.size(); i++) {
@@ -69,7 +62,7 @@ Result OpenDirectory(HWND picker, const std::string& name) {
     return ::testing::AssertionFailure() << "no [" << name << "] in the list:" << Join(items);
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(list, LB_SETCURSEL, index, 0, SMTO_BLOCK, kDefaultTimeoutMs, &result) ||
-      !SendMessageTimeoutW(picker, WM_COMMAND, MAKEWPARAM(kLstDirs, LBN_DBLCLK), (LPARAM)list,
+      !SendMessageTimeoutW(picker, WM_COMMAND, MAKEWPARAM(lst2, LBN_DBLCLK), (LPARAM)list,
                            SMTO_BLOCK, kDefaultTimeoutMs, &result))
     return ::testing::AssertionFailure() << "the picker did not answer";
   return ::testing::AssertionSuccess();
@@ -121,7 +114,7 @@ class BrowseRun : public ::testing::Test {
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome));
     ASSERT_TRUE(ClickControl(welcome, IDOK));
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir_));
-    edit_ = Control(installDir_, kDestDir);
+    edit_ = Control(installDir_, IDC_DEST_DIR);
     ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), edit_));
   }
 
@@ -133,7 +126,7 @@ class BrowseRun : public ::testing::Test {
   // Presses "Browse..." and waits for the picker. Install Directory takes
   // no input behind it.
   void OpenPicker() {
-    ASSERT_TRUE(ClickControl(installDir_, kBrowse));
+    ASSERT_TRUE(ClickControl(installDir_, IDC_BROWSE));
     ASSERT_TRUE(WaitForWindowMatching(setup_.pid(), IsPicker, "directory picker", &picker_));
     EXPECT_FALSE(IsWindowEnabled(installDir_)) << "Install Directory is enabled under the picker";
   }
@@ -148,7 +141,7 @@ class BrowseRun : public ::testing::Test {
   }
 
   // The directory the picker shows; Wine writes it in lower case.
-  std::string ShownDirectory() { return WindowText(Control(picker_, kStcPath)); }
+  std::string ShownDirectory() { return WindowText(Control(picker_, stc1)); }
 
   void ExpectFocusInEdit() { EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), edit_)); }
 
@@ -162,25 +155,18 @@ class BrowseRun : public ::testing::Test {
 TEST_F(BrowseRun, PickerShowsDirectoriesAndDrivesCentredOverTheBackdrop) {
   OpenPicker();
   EXPECT_EQ(kWinePickerCaption, WindowText(picker_));
-  for (int id : {kLstDirs, kCmbDrives, kStcPath, kStcDrives, IDOK, IDCANCEL, kPshHelp}) {
+  for (int id : {lst2, cmb2, stc1, stc4, IDOK, IDCANCEL, pshHelp}) {
     HWND control = Control(picker_, id);
     EXPECT_TRUE(control && IsWindowVisible(control)) << "control " << id << " is not shown";
   }
   for (const NamedId& hidden : kHiddenControls)
     EXPECT_FALSE(IsWindowVisible(Control(picker_, hidden.id))) << hidden.name << " is shown";
-  EXPECT_EQ("dummy-filename", WindowText(Control(picker_, kEdtFileName)));
+  EXPECT_EQ("dummy-filename", WindowText(Control(picker_, edt1)));
   EXPECT_EQ("c:\\orlo", ShownDirectory()) << "opens at the preset";
 
   HWND backdrop = nullptr;
   ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop));
-  EXPECT_EQ(backdrop, GetWindow(picker_, GW_OWNER)) << "the backdrop owns the picker";
-  RECT outer, inner;
-  GetWindowRect(backdrop, &outer);
-  GetWindowRect(picker_, &inner);
-  int dx = (inner.left + inner.right) - (outer.left + outer.right);
-  int dy = (inner.top + inner.bottom) - (outer.top + outer.bottom);
-  EXPECT_LE(abs(dx), 2) << "centre " << dx / 2 << " px right of the backdrop's";
-  EXPECT_LE(abs(dy), 2) << "centre " << dy / 2 << " px below the backdrop's";
+  EXPECT_TRUE(CentredOver(picker_, backdrop));
   ClosePicker(IDCANCEL);
 }
 
@@ -227,8 +213,7 @@ TEST_F(BrowseRun, DriveRootGivesLetterColonBackslash) {
 // opened for writing.
 TEST_F(BrowseRun, ExistingDummyFileIsNeverWritten) {
   const std::string dummy = "C:\\ORLO\\picked\\dummy-filename";
-  const std::vector<unsigned char> content = {'k', 'e', 'e', 'p'};
-  ASSERT_TRUE(WriteWholeFile(dummy, content));
+  ASSERT_TRUE(WriteWholeFile(dummy, "keep"));
   WIN32_FILE_ATTRIBUTE_DATA before = {}, after = {};
   ASSERT_TRUE(GetFileAttributesExA(dummy.c_str(), GetFileExInfoStandard, &before));
 
@@ -239,9 +224,7 @@ TEST_F(BrowseRun, ExistingDummyFileIsNeverWritten) {
   MessageBoxInfo box;
   EXPECT_FALSE(WaitForMessageBox(setup_.pid(), &box, 300)) << "asked: " << box.text;
 
-  std::vector<unsigned char> now;
-  ASSERT_TRUE(ReadWholeFile(dummy, &now));
-  EXPECT_EQ(content, now);
+  EXPECT_TRUE(FileHolds(dummy, "keep"));
   ASSERT_TRUE(GetFileAttributesExA(dummy.c_str(), GetFileExInfoStandard, &after));
   EXPECT_EQ(0, CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime))
       << "the file was written";

@@ -21,30 +21,9 @@ const CodePageNames kNames[] = {
     {1252, "M\xFCller", "Caf\xE9"},
 };
 
-// Removes dir with everything in it, joining names with one '\' as they
-// come. The harness's path helpers look at single bytes, and would take the
-// second byte of a character at the end of a name for a separator.
-void RemoveTreeAsNamed(const std::string& dir) {
-  for (const std::string& name : DirectoryEntries(dir)) {
-    std::string path = dir + "\\" + name;
-    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-      RemoveTreeAsNamed(path);
-    else
-      DeleteFileA(path.c_str());
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 TEST(CodePage, IsTheOneThisRunIsFor) { install_test::ExpectTheCodePageOfThisRun(); }
 
-class CodePageDestination : public InstallRun {
- protected:
-  void TearDown() override {
-    setup_.Kill();
-    RemoveTreeAsNamed(kDestRoot);
-    InstallRun::TearDown();
-  }
-};
+using CodePageDestination = InstallRun;
 
 TEST_F(CodePageDestination, GetsTheFilesUnderTheirOwnNamesInExactlyThatDirectory) {
   const CodePageNames* names = nullptr;

@@ -27,15 +27,8 @@ TEST_P(RelativeDestination, IsTheDirectoryBelowTheStartDirectoryForFilesAndGroup
   ProgmanStandIn standIn;
   ASSERT_TRUE(standIn.Start());
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(GetParam().typed, start));
-  HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
-      << DescribeWindows(setup_.pid());
-  ASSERT_TRUE(ClickControl(appGroup, IDOK));
-  HWND success = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success, 30000))
-      << DescribeWindows(setup_.pid());
-  ASSERT_TRUE(ClickControl(success, IDOK));
-  ExpectEnd();
+  ASSERT_NO_FATAL_FAILURE(AnswerGroupQuestion(IDOK));
+  ASSERT_NO_FATAL_FAILURE(FinishOnSuccess());
 
   ExpectInstalled(dest,
                   std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
@@ -69,19 +62,18 @@ class NetworkDestination : public InstallRun {
     ASSERT_NO_FATAL_FAILURE(InstallRun::SetUp());
     share_ = Under("share");
     ASSERT_TRUE(CreateDirectories(share_));
-    // Wine names the C: drive by its link in dosdevices: ".../dosdevices/c:/".
-    std::string drive = install_test::UnixPathOf("C:\\");
-    ASSERT_GT(drive.size(), 3u) << "no Unix path for C:";
-    servers_ = drive.substr(0, drive.size() - 3) + "unc";
+    std::string dosDevices = install_test::DosDevicesUnixPath();
+    ASSERT_FALSE(dosDevices.empty()) << "no Unix path for C:";
+    servers_ = dosDevices + "unc";
     ASSERT_TRUE(install_test::StartUnixProgram(
         "/bin/sh -c \"mkdir -p " + servers_ + "/orlosrv && ln -sfn " +
         install_test::UnixPathOf(share_) + " " + servers_ + "/orlosrv/share\""));
-    ASSERT_TRUE(install_test::WaitUntil([] { return DirectoryExists(kShare); }))
+    ASSERT_TRUE(PollUntil([] { return DirectoryExists(kShare); }))
         << kShare << " does not show " << share_;
   }
   void TearDown() override {
     if (!servers_.empty() && install_test::StartUnixProgram("/bin/rm -r " + servers_ + "/orlosrv"))
-      install_test::WaitUntil([] { return !DirectoryExists(kShare); });
+      PollUntil([] { return !DirectoryExists(kShare); });
     RemoveTree(kOnCurrentDrive);
     InstallRun::TearDown();
   }

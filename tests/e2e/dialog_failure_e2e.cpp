@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 namespace {
 

@@ -1,13 +1,14 @@
 // The harness proves itself on the probe fixture: a dialog with an edit box,
 // a list, OK (shows the edit's text in a message box) and Cancel (exit 3).
-#include "tests/e2e/harness.h"
 #include "tests/fixtures/harness_probe.h"
+#include "tests/harness/harness.h"
 
 #include <cstring>
 
 namespace {
 
-// The probe's template, in dialog units (harness_probe.rc).
+// The probe's template as harness_probe.rc writes it, in dialog units: what
+// the harness's reading of the program file is checked against.
 struct TemplateRect {
   int id, x, y, cx, cy;
 };
@@ -51,7 +52,7 @@ class HarnessProbe : public ::testing::Test {
   HWND list_ = nullptr;
 };
 
-TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
+TEST_F(HarnessProbe, ListsControlsInTabOrderAndFindsThemWhereTheTemplatePutsThem) {
   ASSERT_NO_FATAL_FAILURE(StartProbe());
   std::vector<e2e::ControlInfo> controls = e2e::ListControls(dialog_);
   ASSERT_EQ(controls.size(), std::size(kProbeControls));
@@ -61,33 +62,51 @@ TEST_F(HarnessProbe, ListsControlsInTabOrderWhereTheTemplatePutsThem) {
     EXPECT_EQ(controls[i].id, kProbeControls[i].id) << "control " << i;
     EXPECT_EQ(controls[i].className, classes[i]) << "control " << i;
     EXPECT_EQ(controls[i].text, texts[i]) << "control " << i;
-    const TemplateRect& t = kProbeControls[i];
-    EXPECT_TRUE(e2e::ControlMatchesTemplate(dialog_, t.id, t.x, t.y, t.cx, t.cy));
   }
-  EXPECT_TRUE(e2e::ClientMatchesTemplate(dialog_, 200, 100));
   EXPECT_EQ(controls[2].style & 0xF, DWORD(BS_DEFPUSHBUTTON)) << std::hex << controls[2].style;
   // The edit box turns the template's WS_BORDER into a sunken edge.
   EXPECT_EQ(controls[0].style & WS_BORDER, 0u) << std::hex << controls[0].style;
   EXPECT_EQ(controls[0].exStyle & WS_EX_CLIENTEDGE, DWORD(WS_EX_CLIENTEDGE))
       << std::hex << controls[0].exStyle;
 
-  EXPECT_TRUE(e2e::ControlsMatchTemplate(dialog_));
-
-  // The template is found in the program file by caption and size.
-  e2e::DialogTemplate found;
+  // The template read from the program file is the resource script's.
+  e2e::DialogTemplate probe;
+  ASSERT_TRUE(e2e::ReadDialogTemplate(exe_, IDD_PROBE, &probe));
+  EXPECT_EQ(probe.caption, PROBE_CAPTION);
+  EXPECT_EQ(probe.faceName, "MS Sans Serif");
+  EXPECT_EQ(probe.pointSize, 8);
+  EXPECT_EQ(probe.cx, 200);
+  EXPECT_EQ(probe.cy, 100);
+  ASSERT_EQ(probe.controls.size(), std::size(kProbeControls));
+  for (size_t i = 0; i < probe.controls.size(); ++i) {
+    const e2e::DialogTemplateItem& item = probe.controls[i];
+    const TemplateRect& t = kProbeControls[i];
+    EXPECT_EQ(item.id, t.id) << "control " << i;
+    EXPECT_EQ(item.className, classes[i]) << "control " << i;
+    EXPECT_TRUE(item.x == t.x && item.y == t.y && item.cx == t.cx && item.cy == t.cy)
+        << "control " << i << " at " << item.x << "," << item.y << "," << item.cx << "," << item.cy;
+  }
+  EXPECT_EQ(probe.controls[5].text, "Type, then OK");
+  EXPECT_EQ(probe.controls[0].style & WS_BORDER, DWORD(WS_BORDER));
+  // Its base units are those the dialog manager gave the probe.
   e2e::DialogBaseUnits units;
-  ASSERT_TRUE(e2e::FindDialogTemplate(dialog_, &found, &units));
-  EXPECT_EQ(found.resourceId, IDD_PROBE);
-  EXPECT_EQ(found.faceName, "MS Sans Serif");
-  EXPECT_EQ(found.pointSize, 8);
-  ASSERT_EQ(found.controls.size(), std::size(kProbeControls));
-  EXPECT_EQ(found.controls[5].text, "Type, then OK");
-  EXPECT_EQ(found.controls[0].style & WS_BORDER, DWORD(WS_BORDER));
-  EXPECT_EQ(found.controls[1].className, "ListBox");
-  // What MapDialogRect gives inside the probe for a 4 x 8 rectangle, with
-  // Wine's own MS Sans Serif.
-  EXPECT_EQ(units.x, 6);
-  EXPECT_EQ(units.y, 13);
+  ASSERT_TRUE(e2e::BaseUnitsOfTemplate(probe, &units));
+  DWORD_PTR mapped = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(dialog_, PROBE_GET_BASE_UNITS, 0, 0, SMTO_ABORTIFHUNG,
+                                  e2e::kDefaultTimeoutMs, &mapped));
+  EXPECT_EQ(units.x, LOWORD(mapped));
+  EXPECT_EQ(units.y, HIWORD(mapped));
+  std::printf("base units of 8-point MS Sans Serif: %d x %d\n", units.x, units.y);
+
+  EXPECT_TRUE(e2e::DialogMatchesTemplate(dialog_, IDD_PROBE));
+  // A control two pixels off its place is found out, and so is another template.
+  RECT list = controls[1].rect;
+  ASSERT_TRUE(SetWindowPos(list_, nullptr, list.left + 2, list.top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  e2e::Result moved = e2e::DialogMatchesTemplate(dialog_, IDD_PROBE);
+  EXPECT_FALSE(moved);
+  std::printf("list moved: %s\n", moved.message());
+  EXPECT_FALSE(e2e::DialogMatchesTemplate(dialog_, IDD_PROBE + 1));
 
   EXPECT_EQ(e2e::ListBoxItems(list_), (std::vector<std::string>{"alpha", "beta", "gamma"}));
   EXPECT_EQ(e2e::ListBoxSelection(list_), -1);
@@ -155,8 +174,7 @@ TEST_F(HarnessProbe, KeysGoToTheFocusWindow) {
 TEST_F(HarnessProbe, ClicksAndDoubleClicksListItems) {
   ASSERT_NO_FATAL_FAILURE(StartProbe());
   ASSERT_TRUE(e2e::ClickListItem(list_, 2));
-  for (int i = 0; i < 100 && e2e::ListBoxSelection(list_) != 2; ++i)
-    Sleep(e2e::kPollIntervalMs);
+  e2e::PollUntil([&] { return e2e::ListBoxSelection(list_) == 2; });
   EXPECT_EQ(e2e::ListBoxSelection(list_), 2);
   EXPECT_TRUE(e2e::WaitForFocus(thread(), list_)) << "a click gives the list the focus";
 
@@ -179,13 +197,8 @@ TEST_F(HarnessProbe, ReadsPixelsAndSavesScreenshots) {
   const COLORREF background = RGB(PROBE_BACKGROUND_R, PROBE_BACKGROUND_G, PROBE_BACKGROUND_B);
   COLORREF pixel = 0;
   // Painting follows the window's appearance; give it the time bound.
-  bool painted = false;
-  for (int i = 0; i < 100 && !painted; ++i) {
-    ASSERT_TRUE(e2e::ReadPixel(dialog_, 3, 3, &pixel));
-    painted = pixel == background;
-    if (!painted)
-      Sleep(e2e::kPollIntervalMs);
-  }
+  e2e::PollUntil([&] { return e2e::ReadPixel(dialog_, 3, 3, &pixel) && pixel == background; });
+  EXPECT_TRUE(e2e::ReadPixel(dialog_, 3, 3, &pixel));
   EXPECT_EQ(e2e::ColourName(pixel), e2e::ColourName(background));
   POINT onScreen = {3, 3};
   ClientToScreen(dialog_, &onScreen);
@@ -207,7 +220,7 @@ TEST_F(HarnessProbe, ReadsPixelsAndSavesScreenshots) {
   for (HWND window : {dialog_, HWND(nullptr)}) {
     std::string path = e2e::JoinPath(dir, window ? "probe.bmp" : "screen.bmp");
     ASSERT_TRUE(e2e::SaveScreenshot(window, path));
-    std::vector<unsigned char> bytes;
+    std::string bytes;
     ASSERT_TRUE(e2e::ReadWholeFile(path, &bytes));
     ASSERT_GT(bytes.size(), 54u);
     EXPECT_EQ(bytes[0], 'B');
@@ -242,7 +255,7 @@ TEST_F(HarnessProbe, RunsFromAScratchCopy) {
   std::string source = e2e::JoinPath(dir, "source");
   std::string copy = e2e::JoinPath(dir, "copy\\of\\it");
   ASSERT_TRUE(e2e::CreateDirectories(e2e::JoinPath(source, "sub")));
-  ASSERT_TRUE(e2e::WriteWholeFile(e2e::JoinPath(source, "sub\\data.bin"), {1, 2, 3, 0, 255}));
+  ASSERT_TRUE(e2e::WriteWholeFile(e2e::JoinPath(source, "sub\\data.bin"), {1, 2, 3, 0, '\xFF'}));
   ASSERT_TRUE(CopyFileA(exe_.c_str(), e2e::JoinPath(source, "probe.exe").c_str(), FALSE));
   SetFileAttributesA(e2e::JoinPath(source, "sub\\data.bin").c_str(), FILE_ATTRIBUTE_READONLY);
 

@@ -15,11 +15,11 @@ class CancelCopy : public InstallRun {
   // The copy of the scratch copy's file `large` takes a while; every file of
   // the destination already holds an old text, so that untouched files show.
   void Prepare(const std::string& large) {
-    ASSERT_TRUE(WriteWholeFile(Dist(large), ChunkedPayload(large, kLargeFile)));
+    ASSERT_TRUE(WriteWholeFile(Dist(large), Payload(large, kLargeFile)));
     dest_ = Under("cancel");
     ASSERT_TRUE(CreateDirectories(dest_));
     for (const char* name : kProductFiles)
-      ASSERT_TRUE(WriteWholeFile(JoinPath(dest_, name), Bytes(std::string("old ") + name)));
+      ASSERT_TRUE(WriteWholeFile(JoinPath(dest_, name), std::string("old ") + name));
     ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest_));
   }
 
@@ -27,8 +27,7 @@ class CancelCopy : public InstallRun {
   void WaitForWritten(const std::string& name, long long bytes) {
     ASSERT_NO_FATAL_FAILURE(WaitForCopying(name));
     std::string path = JoinPath(dest_, name);
-    for (int i = 0; i < 400 && FileSize(path) < bytes; i++)
-      Sleep(5);
+    PollUntil([&] { return FileSize(path) >= bytes; });
     ASSERT_GE(FileSize(path), bytes) << path;
   }
 
@@ -43,12 +42,10 @@ class CancelCopy : public InstallRun {
     EXPECT_LT(size, (long long)kLargeFile) << "the file in progress stops where it was";
     EXPECT_EQ(0, size % 4096) << "whole chunks only: " << size;
     EXPECT_TRUE(IsPrefixOf(current, Dist(kProductFiles[index])));
-    for (size_t i = index + 1; i < sizeof(kProductFiles) / sizeof(kProductFiles[0]); i++) {
-      std::vector<unsigned char> bytes;
-      ASSERT_TRUE(ReadWholeFile(JoinPath(dest_, kProductFiles[i]), &bytes));
-      EXPECT_EQ(Bytes(std::string("old ") + kProductFiles[i]), bytes)
-          << "later file touched: " << kProductFiles[i];
-    }
+    for (size_t i = index + 1; i < sizeof(kProductFiles) / sizeof(kProductFiles[0]); i++)
+      EXPECT_TRUE(
+          FileHolds(JoinPath(dest_, kProductFiles[i]), std::string("old ") + kProductFiles[i]))
+          << "later file touched";
     EXPECT_FALSE(IsWindow(progress_)) << "no window outlives the program";
   }
 

@@ -10,17 +10,13 @@
 #include <vector>
 
 #include "res/product_files.h"
-#include "tests/e2e/harness.h"
+#include "res/resource.h"
+#include "tests/harness/harness.h"
 #include "tests/unit/install_test_support.h"
 
 namespace install_e2e {
 
 using namespace e2e;
-
-const int kDestDirEdit = 1001;
-const int kProgressBar = 1003;
-const int kCopyingText = 1006;
-const int kToText = 1007;
 
 // The product's files in the order they are copied.
 const char* const kProductFiles[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
@@ -52,22 +48,6 @@ constexpr DWORD kCopyTimeoutMs = 60000;
 // Every destination of these tests lies below this directory.
 const char kDestRoot[] = "C:\\orlo-e2e-install";
 
-// size bytes in which every 4096-byte chunk differs from the others.
-inline std::vector<unsigned char> ChunkedPayload(const std::string& name, size_t size) {
-  std::vector<unsigned char> bytes(size);
-  std::string line;
-  for (size_t i = 0, n = 0; i < size; n++) {
-    line = name + " chunk line " + std::to_string(n) + "\n";
-    for (size_t k = 0; k < line.size() && i < size; k++)
-      bytes[i++] = (unsigned char)line[k];
-  }
-  return bytes;
-}
-
-inline std::vector<unsigned char> Bytes(const std::string& text) {
-  return std::vector<unsigned char>(text.begin(), text.end());
-}
-
 // Size of a file that another process may hold open, or -1.
 inline long long FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -78,26 +58,23 @@ inline long long FileSize(const std::string& path) {
 
 // part is exactly the first bytes of whole.
 inline Result IsPrefixOf(const std::string& part, const std::string& whole) {
-  std::vector<unsigned char> a, b;
+  std::string a, b;
   Result read = ReadWholeFile(part, &a);
+  if (read)
+    read = ReadWholeFile(whole, &b);
   if (!read)
     return read;
-  read = ReadWholeFile(whole, &b);
-  if (!read)
-    return read;
-  if (a.size() > b.size())
-    return ::testing::AssertionFailure() << part << " has " << a.size() << " bytes, more than "
-                                         << whole << " (" << b.size() << ")";
-  for (size_t i = 0; i < a.size(); i++)
-    if (a[i] != b[i])
-      return ::testing::AssertionFailure() << part << " differs from " << whole << " at byte " << i;
+  if (a.size() > b.size() || b.compare(0, a.size(), a) != 0)
+    return ::testing::AssertionFailure()
+           << part << " (" << a.size() << " bytes) is not the start of " << whole << " ("
+           << b.size() << " bytes)";
   return ::testing::AssertionSuccess()
          << part << " is the first " << a.size() << " of " << b.size() << " bytes";
 }
 
 inline bool IsProgressDialog(const WindowInfo& window) {
   return window.className == "#32770" && window.caption == "Installing..." &&
-         Control(window.hwnd, kProgressBar);
+         Control(window.hwnd, IDC_PROGRESS_BAR);
 }
 
 // One run of SETUP.EXE. The test names the scratch copy of the distribution
@@ -138,7 +115,7 @@ class InstallRun : public ::testing::Test {
     ASSERT_TRUE(ClickControl(welcome, IDOK));
     HWND installDir = nullptr;
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir));
-    HWND edit = Control(installDir, kDestDirEdit);
+    HWND edit = Control(installDir, IDC_DEST_DIR);
     if (destination.empty()) {
       ASSERT_TRUE(SetText(edit, ""));
     } else {
@@ -157,7 +134,7 @@ class InstallRun : public ::testing::Test {
   // Waits until the progress dialog names the file.
   void WaitForCopying(const std::string& name) {
     ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
-    ASSERT_TRUE(WaitForWindowText(Control(progress_, kCopyingText), "Copying: " + name));
+    ASSERT_TRUE(WaitForWindowText(Control(progress_, IDC_COPYING), "Copying: " + name));
   }
 
   // The next message box says text; OK closes it.
@@ -183,16 +160,36 @@ class InstallRun : public ::testing::Test {
     ExpectEnd();
   }
 
-  // After a successful copy: Skip on the group question, OK on Success.
-  void SkipGroupAndFinish() {
-    HWND appGroup = nullptr;
-    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, kCopyTimeoutMs))
+  // Waits for Create Application Group, which follows the copy.
+  void WaitForGroupQuestion(HWND* appGroup) {
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", appGroup, kCopyTimeoutMs))
         << DescribeWindows(setup_.pid());
-    ASSERT_TRUE(ClickControl(appGroup, IDCANCEL));
+  }
+
+  // Answers the group question with button: IDOK, or IDCANCEL (Skip).
+  void AnswerGroupQuestion(int button) {
+    HWND appGroup = nullptr;
+    ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
+    ASSERT_TRUE(ClickControl(appGroup, button));
+  }
+
+  // Success comes next, with no message box beside it (the group step may
+  // first wait on Program Manager); OK ends the program.
+  void FinishOnSuccess() {
     HWND success = nullptr;
-    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success, 30000))
+        << DescribeWindows(setup_.pid());
+    for (const WindowInfo& window : TopLevelWindows(setup_.pid()))
+      EXPECT_FALSE(window.visible && IsMessageBox(window.hwnd))
+          << "message box: " << ReadMessageBox(window.hwnd).text;
     ASSERT_TRUE(ClickControl(success, IDOK));
     ExpectEnd();
+  }
+
+  // After a successful copy: Skip on the group question, OK on Success.
+  void SkipGroupAndFinish() {
+    ASSERT_NO_FATAL_FAILURE(AnswerGroupQuestion(IDCANCEL));
+    FinishOnSuccess();
   }
 
   // Every listed file at destination has the bytes of the scratch copy's.
@@ -224,7 +221,7 @@ struct BarReading {
 };
 
 inline Result ReadEndedBar(HWND progress, BarReading* reading) {
-  HWND bar = Control(progress, kProgressBar);
+  HWND bar = Control(progress, IDC_PROGRESS_BAR);
   RECT rc;
   GetClientRect(bar, &rc);
   POINT origin = {0, 0};
@@ -235,7 +232,7 @@ inline Result ReadEndedBar(HWND progress, BarReading* reading) {
   // column reads red.
   COLORREF probe = 0;
   Result readable = ::testing::AssertionFailure() << "not tried";
-  for (int i = 0; i < 200; i++) {
+  PollUntil([&] {
     // Asked again until it shows: a request to another process's window can
     // be overtaken by that process's own positioning. A window cannot be
     // moved and shown by one call.
@@ -246,10 +243,8 @@ inline Result ReadEndedBar(HWND progress, BarReading* reading) {
     SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     readable = ReadPixel(progress, origin.x, origin.y + 1, &probe);
-    if (readable && probe == RGB(255, 0, 0))
-      break;
-    Sleep(kPollIntervalMs);
-  }
+    return readable && probe == RGB(255, 0, 0);
+  });
   if (!readable)
     return readable;
 

@@ -37,14 +37,12 @@ class CopyFaults : public InstallRun {
   void PrepareDestination(const std::string& oldFile) {
     dest_ = Under("faults");
     ASSERT_TRUE(CreateDirectories(dest_));
-    ASSERT_TRUE(WriteWholeFile(Dest(oldFile), Bytes("old " + oldFile)));
+    ASSERT_TRUE(WriteWholeFile(Dest(oldFile), "old " + oldFile));
   }
   std::string Dest(const std::string& name) const { return JoinPath(dest_, name); }
 
   void ExpectOld(const std::string& name) {
-    std::vector<unsigned char> bytes;
-    ASSERT_TRUE(ReadWholeFile(Dest(name), &bytes));
-    EXPECT_EQ(Bytes("old " + name), bytes) << name << " was touched";
+    EXPECT_TRUE(FileHolds(Dest(name), "old " + name)) << name << " was touched";
   }
   void ExpectAbsent(size_t from) {
     for (size_t i = from; i < sizeof(kProductFiles) / sizeof(kProductFiles[0]); i++)
@@ -79,8 +77,7 @@ TEST_F(CopyFaults, AFontInUseIsSkippedAndTheInstallSucceeds) {
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest_));
   ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
   HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, kCopyTimeoutMs))
-      << DescribeWindows(setup_.pid());
+  ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
 
   // The skipped file still counts in the total: the bar stops short.
   BarReading bar;
@@ -157,14 +154,12 @@ TEST_F(DestinationFaults, EmptyText) {
 }
 
 TEST_F(DestinationFaults, AFileWhereAParentShouldBe) {
-  ASSERT_TRUE(WriteWholeFile(Under("file"), Bytes("a file")));
+  ASSERT_TRUE(WriteWholeFile(Under("file"), "a file"));
   const std::string typed = std::string(kDestRoot) + "\\file\\sub/dir\\";
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
   ASSERT_NO_FATAL_FAILURE(ExpectMessage("Unable to create destination directory: " + typed));
   ExpectEnd();
-  std::vector<unsigned char> bytes;
-  ASSERT_TRUE(ReadWholeFile(Under("file"), &bytes));
-  EXPECT_EQ(Bytes("a file"), bytes);
+  EXPECT_TRUE(FileHolds(Under("file"), "a file"));
 }
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
@@ -179,21 +174,20 @@ class DriveRootProgram : public InstallRun {
     ASSERT_NO_FATAL_FAILURE(InstallRun::SetUp());
     ASSERT_TRUE(CreateDirectories(Dist("DOCS")));
     for (const char* name : kProductFiles)
-      ASSERT_TRUE(WriteWholeFile(Dist("DOCS\\") + name, Bytes(std::string("decoy ") + name)));
+      ASSERT_TRUE(WriteWholeFile(Dist("DOCS\\") + name, std::string("decoy ") + name));
     ASSERT_FALSE(DirectoryExists(kRoot)) << "drive O: is taken";
-    // Wine names the C: drive by its link in dosdevices: ".../dosdevices/c:/".
-    std::string drive = install_test::UnixPathOf("C:\\");
-    ASSERT_GT(drive.size(), 3u) << "no Unix path for C:";
-    link_ = drive.substr(0, drive.size() - 3) + "o:";
+    std::string dosDevices = install_test::DosDevicesUnixPath();
+    ASSERT_FALSE(dosDevices.empty()) << "no Unix path for C:";
+    link_ = dosDevices + "o:";
     ASSERT_TRUE(install_test::StartUnixProgram("/bin/ln -sfn " + install_test::UnixPathOf(dist_) +
                                                " " + link_));
-    ASSERT_TRUE(install_test::WaitUntil([] { return FileExists("O:\\SETUP.EXE"); }))
+    ASSERT_TRUE(PollUntil([] { return FileExists("O:\\SETUP.EXE"); }))
         << "O: does not show " << dist_;
   }
   void TearDown() override {
     setup_.Kill();
     if (!link_.empty() && install_test::StartUnixProgram("/bin/rm -f " + link_))
-      install_test::WaitUntil([] { return !DirectoryExists(kRoot); });
+      PollUntil([] { return !DirectoryExists(kRoot); });
     InstallRun::TearDown();
   }
 
@@ -273,9 +267,10 @@ class LongProgramPath : public InstallRun, public ::testing::WithParamInterface<
       longDir_ += "\\" + std::string(190, 'd') + std::to_string(level);
     std::string made = kDestRoot;
     for (size_t at = strlen(kDestRoot) + 1; at <= longDir_.size(); at++) {
-      if (at == longDir_.size() || longDir_[at] == '\\')
+      if (at == longDir_.size() || longDir_[at] == '\\') {
         ASSERT_TRUE(CreateDirectoryW(Wide("\\\\?\\" + longDir_.substr(0, at)).c_str(), nullptr))
             << "cannot make a directory " << at << " characters long";
+      }
     }
     std::vector<std::string> names(std::begin(kProductFiles), std::end(kProductFiles));
     names.push_back("SETUP.EXE");
@@ -288,10 +283,6 @@ class LongProgramPath : public InstallRun, public ::testing::WithParamInterface<
     if (skipped_)
       return;
     longSetup_.reset();
-    // Too long for the ANSI functions that the harness removes trees with.
-    std::string unixPath = install_test::UnixPathOf(Under("long"));
-    if (!unixPath.empty() && install_test::StartUnixProgram("/bin/rm -rf " + unixPath))
-      install_test::WaitUntil([&] { return !DirectoryExists(Under("long")); });
     InstallRun::TearDown();
   }
 
@@ -317,7 +308,7 @@ TEST_P(LongProgramPath, IsAFailureRatherThanACopyFromElsewhere) {
   HWND installDir = nullptr;
   ASSERT_TRUE(WaitForWindow(pid, "Install Directory", &installDir));
   const std::string dest = Under("dest");
-  ASSERT_TRUE(ReplaceText(Control(installDir, kDestDirEdit), dest));
+  ASSERT_TRUE(ReplaceText(Control(installDir, IDC_DEST_DIR), dest));
   ASSERT_TRUE(ClickControl(installDir, IDOK));
   std::vector<HWND> answered;
   for (const char* text :

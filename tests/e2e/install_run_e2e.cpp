@@ -81,13 +81,13 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
   // The demonstration payload is copied in a fraction of a second; one
   // larger file keeps a file's texts on the screen long enough to be read
   // as a pair.
-  ASSERT_TRUE(WriteWholeFile(Dist("MFC30.DLL"), ChunkedPayload("MFC30.DLL", 8 << 20)));
+  ASSERT_TRUE(WriteWholeFile(Dist("MFC30.DLL"), Payload("MFC30.DLL", 8 << 20)));
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
   ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
 
   // Watch the texts while the copy runs.
-  HWND copying = Control(progress_, kCopyingText);
-  HWND to = Control(progress_, kToText);
+  HWND copying = Control(progress_, IDC_COPYING);
+  HWND to = Control(progress_, IDC_TO);
   std::vector<std::string> seen;
   HWND appGroup = nullptr;
   while (!appGroup) {
@@ -142,21 +142,16 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
 
 TEST_F(FullInstall, ProgressDialogIsCentredOverTheBackdropWithTheFocusOnCancel) {
   // A large first file keeps the dialog up long enough to look at it.
-  ASSERT_TRUE(WriteWholeFile(Dist("ORLO.EXE"), ChunkedPayload("ORLO.EXE", 8 << 20)));
+  ASSERT_TRUE(WriteWholeFile(Dist("ORLO.EXE"), Payload("ORLO.EXE", 8 << 20)));
   const std::string dest = Under("centred");
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest));
   ASSERT_NO_FATAL_FAILURE(WaitForCopying("ORLO.EXE"));
-  EXPECT_EQ("To: " + JoinPath(dest, "ORLO.EXE"), WindowText(Control(progress_, kToText)));
+  EXPECT_EQ("To: " + JoinPath(dest, "ORLO.EXE"), WindowText(Control(progress_, IDC_TO)));
   EXPECT_TRUE(IsWindowVisible(progress_));
 
   HWND backdrop = nullptr;
   ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop));
-  EXPECT_EQ(backdrop, GetWindow(progress_, GW_OWNER)) << "the backdrop owns the dialog";
-  RECT outer, inner;
-  GetWindowRect(backdrop, &outer);
-  GetWindowRect(progress_, &inner);
-  EXPECT_LE(abs((inner.left + inner.right) - (outer.left + outer.right)), 2);
-  EXPECT_LE(abs((inner.top + inner.bottom) - (outer.top + outer.bottom)), 2);
+  EXPECT_TRUE(CentredOver(progress_, backdrop));
   EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(progress_, IDCANCEL)))
       << "the focus is on Cancel";
 

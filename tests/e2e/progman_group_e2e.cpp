@@ -20,30 +20,7 @@ bool OwnsDdeInstanceWindow(DWORD pid) {
   return false;
 }
 
-class ProgramGroupRun : public InstallRun {
- protected:
-  // Runs the install to destination and answers the group question with
-  // button (IDOK or IDCANCEL).
-  void InstallAndAnswer(const std::string& destination, int button) {
-    ASSERT_NO_FATAL_FAILURE(StartAndEnter(destination));
-    HWND appGroup = nullptr;
-    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
-        << DescribeWindows(setup_.pid());
-    ASSERT_TRUE(ClickControl(appGroup, button));
-  }
-
-  // Success comes next (no message before it); OK ends the program.
-  void ExpectSuccessAndEnd() {
-    HWND success = nullptr;
-    ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success, 30000))
-        << DescribeWindows(setup_.pid());
-    for (const WindowInfo& window : TopLevelWindows(setup_.pid()))
-      EXPECT_FALSE(window.visible && IsMessageBox(window.hwnd))
-          << "message box: " << ReadMessageBox(window.hwnd).text;
-    ASSERT_TRUE(ClickControl(success, IDOK));
-    ExpectEnd();
-  }
-};
+using ProgramGroupRun = InstallRun;
 
 TEST_F(ProgramGroupRun, OkSendsTheSixCommandsAndShowsNoMessage) {
   ProgmanStandIn standIn;
@@ -52,8 +29,9 @@ TEST_F(ProgramGroupRun, OkSendsTheSixCommandsAndShowsNoMessage) {
   // normalized and quoted.
   const std::string typed = Under("My Apps(1)\\ORLO\\");
   const std::string dest = Under("My Apps(1)\\ORLO");
-  ASSERT_NO_FATAL_FAILURE(InstallAndAnswer(typed, IDOK));
-  ASSERT_NO_FATAL_FAILURE(ExpectSuccessAndEnd());
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
+  ASSERT_NO_FATAL_FAILURE(AnswerGroupQuestion(IDOK));
+  ASSERT_NO_FATAL_FAILURE(FinishOnSuccess());
 
   ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
   const std::vector<std::string> expected = {
@@ -73,22 +51,21 @@ TEST_F(ProgramGroupRun, OkSendsTheSixCommandsAndShowsNoMessage) {
 TEST_F(ProgramGroupRun, NoProgramManagerIsReportedThenSuccess) {
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("ORLO")));
   HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
-      << DescribeWindows(setup_.pid());
+  ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
   {
     ScopedShellDdeHidden noProgramManager;
     ASSERT_GT(noProgramManager.windowsHidden(), 0u);
     ASSERT_TRUE(ClickControl(appGroup, IDOK));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(kGroupFailed));
   }
-  ASSERT_NO_FATAL_FAILURE(ExpectSuccessAndEnd());
+  ASSERT_NO_FATAL_FAILURE(FinishOnSuccess());
 }
 
 TEST_F(ProgramGroupRun, SkipOpensNoConversation) {
   ProgmanStandIn standIn;
   ASSERT_TRUE(standIn.Start());
-  ASSERT_NO_FATAL_FAILURE(InstallAndAnswer(Under("ORLO"), IDCANCEL));
-  ASSERT_NO_FATAL_FAILURE(ExpectSuccessAndEnd());
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(Under("ORLO")));
+  ASSERT_NO_FATAL_FAILURE(SkipGroupAndFinish());
   progman_test::SleepPumping(500);
   EXPECT_EQ(0, standIn.Count("CONNECT")) << standIn.Dump();
   EXPECT_EQ(0, standIn.Count("EXECUTE")) << standIn.Dump();

@@ -26,23 +26,6 @@ std::string ProgramsFolder() {
   return std::string(appData) + "\\Microsoft\\Windows\\Start Menu\\Programs";
 }
 
-// Wine's explorer windows showing the group: they belong to explorer
-// processes of their own, not to SETUP.EXE.
-std::vector<HWND> GroupWindows() {
-  std::vector<HWND> found;
-  for (const WindowInfo& window : TopLevelWindows(0))
-    if (window.className == "ExplorerWClass" && window.caption == "ORLO")
-      found.push_back(window.hwnd);
-  return found;
-}
-
-void CloseGroupWindows() {
-  for (HWND hwnd : GroupWindows()) {
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-    WaitForWindowGone(hwnd, 5000);
-  }
-}
-
 // What a shortcut starts, read back through the shell's own link object.
 struct Shortcut {
   std::string target;
@@ -100,11 +83,11 @@ class WineShellGroup : public InstallRun, public ::testing::WithParamInterface<S
     InstallRun::SetUp();
     ASSERT_FALSE(ProgramsFolder().empty()) << "APPDATA is not set";
     group_ = ProgramsFolder() + "\\ORLO";
-    CloseGroupWindows();
+    CloseGroupWindows("ORLO");
     ASSERT_TRUE(RemoveTree(group_));
   }
   void TearDown() override {
-    CloseGroupWindows();
+    CloseGroupWindows("ORLO");
     RemoveTree(group_);
     RemoveTree(GetParam().dir);
     InstallRun::TearDown();
@@ -116,22 +99,20 @@ class WineShellGroup : public InstallRun, public ::testing::WithParamInterface<S
 TEST_P(WineShellGroup, MakesTheGroupWithThreeShortcutsAndEndsInSuccess) {
   // A group of that name from an earlier run: DeleteGroup clears it first.
   ASSERT_TRUE(CreateDirectories(group_));
-  ASSERT_TRUE(WriteWholeFile(group_ + "\\stale.lnk", Bytes("old item")));
+  ASSERT_TRUE(WriteWholeFile(group_ + "\\stale.lnk", "old item"));
   const std::string dest = GetParam().dir;
   ASSERT_TRUE(RemoveTree(dest));
 
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(GetParam().typed));
   HWND appGroup = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000))
-      << DescribeWindows(setup_.pid());
+  ASSERT_NO_FATAL_FAILURE(WaitForGroupQuestion(&appGroup));
   DWORD start = GetTickCount();
   ASSERT_TRUE(ClickControl(appGroup, IDOK));
   // Success follows with no message before it.
   HWND success = nullptr;
   ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
   DWORD elapsed = GetTickCount() - start;
-  ASSERT_TRUE(ClickControl(success, IDOK));
-  ExpectEnd();
+  ASSERT_NO_FATAL_FAILURE(FinishOnSuccess());
   EXPECT_LT(elapsed, 10000u) << "every command is answered at once, none timed out";
 
   std::vector<std::string> entries = DirectoryEntries(group_);
@@ -150,19 +131,12 @@ TEST_P(WineShellGroup, MakesTheGroupWithThreeShortcutsAndEndsInSuccess) {
   EXPECT_TRUE(SamePath(dest, orlo.workingDir)) << "working directory " << orlo.workingDir;
   EXPECT_TRUE(FileExists(orlo.target)) << orlo.target;
 
-  // CreateGroup and ShowGroup each ask for a window on the group. They come
-  // from processes Wine starts for them, and at times only one of the two
-  // shows (measured: 1 in 6 runs): wait for one, then give the other time.
-  DWORD waitStart = GetTickCount();
-  while (GroupWindows().empty() && GetTickCount() - waitStart < 20000)
-    Sleep(kPollIntervalMs);
-  waitStart = GetTickCount();
-  while (GroupWindows().size() < 2 && GetTickCount() - waitStart < 3000)
-    Sleep(kPollIntervalMs);
-  EXPECT_GE(GroupWindows().size(), 1u) << DescribeWindows(0);
-  EXPECT_LE(GroupWindows().size(), 2u) << DescribeWindows(0);
+  // CreateGroup and ShowGroup each ask for a window on the group.
+  const size_t windows = WaitForGroupWindows("ORLO").size();
+  EXPECT_GE(windows, 1u) << DescribeWindows(0);
+  EXPECT_LE(windows, 2u) << DescribeWindows(0);
   printf("group step answered in %lu ms; %u explorer windows titled ORLO\n",
-         static_cast<unsigned long>(elapsed), static_cast<unsigned>(GroupWindows().size()));
+         static_cast<unsigned long>(elapsed), static_cast<unsigned>(windows));
 }
 
 const ShellCase kShellCases[] = {

@@ -6,34 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/harness.h"
-#include "tests/e2e/template_check.h"
+#include "res/resource.h"
+#include "tests/harness/harness.h"
 
 namespace {
 
 using namespace e2e;
-
-const std::vector<TemplateControl> kWelcomeControls = {
-    {IDOK, "Button", "Continue", BS_DEFPUSHBUTTON | WS_TABSTOP, 145, 5, 50, 14},
-    {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 145, 25, 50, 14},
-    {0xFFFF, "Static", "ORLO 1.1 Setup will:", kStaticStyle, 5, 5, 85, 8},
-    {0xFFFF, "Static", "- Install ORLO executable", kStaticStyle, 10, 20, 110, 8},
-    {0xFFFF, "Static", "- Install ORLO fonts", kStaticStyle, 10, 30, 110, 8},
-    {0xFFFF, "Static", "- Install required DLLs", kStaticStyle, 10, 40, 110, 8},
-    {0xFFFF, "Static", "- Create an application group (optional)", kStaticStyle, 10, 50, 130, 8},
-};
-
-const std::vector<TemplateControl> kInstallDirControls = {
-    // The edit control turns its WS_BORDER into WS_EX_CLIENTEDGE; the exact
-    // template is checked in the resources read back from the program.
-    {1001, "Edit", "C:\\ORLO\\", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, 5, 52, 135, 13},
-    {IDOK, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 145, 5, 50, 14},
-    {IDCANCEL, "Button", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 145, 28, 50, 14},
-    {0xFFFF, "Static", "Destination Directory:", kStaticStyle, 5, 42, 90, 8},
-    {0xFFFF, "Static", "Specify the destination directory for ORLO and related files. ",
-     kStaticStyle, 5, 5, 135, 28},
-    {1002, "Button", "Browse...", BS_PUSHBUTTON | WS_TABSTOP, 145, 51, 50, 14},
-};
 
 class SetupRun : public ::testing::Test {
  protected:
@@ -82,15 +60,9 @@ TEST_F(SetupRun, EscOnWelcomeEndsQuietly) {
 }
 
 TEST_F(SetupRun, WelcomeIsItsTemplate) {
-  EXPECT_EQ(kPromptDialogStyle, WindowStyle(welcome_) & ~kAddedBySystem)
-      << std::hex << "style 0x" << WindowStyle(welcome_) << ": no system menu, no close box";
-  EXPECT_EQ(
-      0u, WindowExStyle(welcome_) & ~(WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT))
-      << std::hex << "exstyle 0x" << WindowExStyle(welcome_);
-  EXPECT_TRUE(ClientMatchesTemplate(welcome_, 200, 65));
-  ExpectControlsMatch(welcome_, kWelcomeControls);
   EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(welcome_, IDOK)))
       << "the focus starts on Continue";
+  EXPECT_TRUE(DialogMatchesTemplate(welcome_, IDD_WELCOME));
 }
 
 TEST_F(SetupRun, EnterOnWelcomeOpensInstallDirectoryAtTheDefault) {
@@ -100,22 +72,19 @@ TEST_F(SetupRun, EnterOnWelcomeOpensInstallDirectoryAtTheDefault) {
       << DescribeWindows(setup_.pid());
   EXPECT_FALSE(IsWindow(welcome_)) << "Welcome is closed before the next dialog opens";
   // Wine's Windows directory is C:\windows, so the default is on C:.
-  EXPECT_EQ("C:\\ORLO\\", WindowText(Control(installDir_, 1001)));
-  EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, 1001)));
+  EXPECT_EQ("C:\\ORLO\\", WindowText(Control(installDir_, IDC_DEST_DIR)));
+  EXPECT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, IDC_DEST_DIR)));
 }
 
 TEST_F(SetupRun, InstallDirectoryIsItsTemplate) {
   GoToInstallDirectory();
-  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, 1001)));
-  EXPECT_EQ(kPromptDialogStyle, WindowStyle(installDir_) & ~kAddedBySystem)
-      << std::hex << "style 0x" << WindowStyle(installDir_);
-  EXPECT_TRUE(ClientMatchesTemplate(installDir_, 201, 71));
-  ExpectControlsMatch(installDir_, kInstallDirControls);
+  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, IDC_DEST_DIR)));
+  EXPECT_TRUE(DialogMatchesTemplate(installDir_, IDD_INSTALL_DIR));
 }
 
 TEST_F(SetupRun, ExitOnInstallDirectoryEndsQuietly) {
   GoToInstallDirectory();
-  ASSERT_TRUE(ReplaceText(Control(installDir_, 1001), "C:\\ORLO\\typed\\but\\not\\made"));
+  ASSERT_TRUE(ReplaceText(Control(installDir_, IDC_DEST_DIR), "C:\\ORLO\\typed\\but\\not\\made"));
   ASSERT_TRUE(ClickControl(installDir_, IDCANCEL));
   ExpectQuietEnd();
   EXPECT_FALSE(DirectoryExists("C:\\ORLO\\typed"));
@@ -123,7 +92,7 @@ TEST_F(SetupRun, ExitOnInstallDirectoryEndsQuietly) {
 
 TEST_F(SetupRun, EscOnInstallDirectoryEndsQuietly) {
   GoToInstallDirectory();
-  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, 1001)));
+  ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), Control(installDir_, IDC_DEST_DIR)));
   ASSERT_TRUE(PressEscape(setup_.mainThreadId()));
   ExpectQuietEnd();
 }

@@ -8,22 +8,18 @@
 
 namespace {
 
+// The conversions the program's texts use: %c, %s (an argument's own
+// backslashes kept), %d and %u in 32 bits, %% and plain text.
 TEST(CStringFormat, ConversionsTheProgramUses) {
   CString s;
-  s.Format("%c:\\ORLO\\", 'D');
+  s.Format("%c:\\%s\\", 'D', "ORLO");
   EXPECT_STREQ("D:\\ORLO\\", s);
-  s.Format("Unable to create destination directory: %s", "C:\\");
-  EXPECT_STREQ("Unable to create destination directory: C:\\", s);
-  s.Format("CreateDirectory failed, err = %d\n", 21);
-  EXPECT_STREQ("CreateDirectory failed, err = 21\n", s);
-  s.Format(" %d%% ", 13);
-  EXPECT_STREQ(" 13% ", s);
-  s.Format("%d %d %u", -2147483647 - 1, 0, 4000000000u);
-  EXPECT_STREQ("-2147483648 0 4000000000", s);
-  s.Format("Can't open filename: %s\\%s", "A:\\", "ORLO.EXE");
-  EXPECT_STREQ("Can't open filename: A:\\\\ORLO.EXE", s);
-  s.Format("Failed to install ORLO");
-  EXPECT_STREQ("Failed to install ORLO", s);
+  s.Format("%s\\%s", "A:\\", "B");
+  EXPECT_STREQ("A:\\\\B", s);
+  s.Format("%d %d %u %d%%", -2147483647 - 1, 0, 4000000000u, 13);
+  EXPECT_STREQ("-2147483648 0 4000000000 13%", s);
+  s.Format("no conversion\n");
+  EXPECT_STREQ("no conversion\n", s);
 }
 
 TEST(CStringFormat, HasNoLengthLimit) {

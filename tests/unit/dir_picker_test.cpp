@@ -3,6 +3,7 @@
 // Cancel, read and close the message boxes.
 #include <windows.h>
 
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,18 +13,14 @@
 
 #include "afx/afxwin.h"
 #include "dialogs/dir_picker_dlg.h"
+#include "res/resource.h"
+#include "tests/harness/harness.h"
 
 namespace {
 
-// The old-style file dialog's control ids.
-const int kLstDirs = 1121;
-const int kCmbDrives = 1137;
-const int kStcPath = 1088;
-const int kEdtFileName = 1152;
-const int kHiddenIds[] = {1089, 1090, 1152, 1120, 1136};
-const int kMessageBoxText = 0xFFFF;
-
-const DWORD kTimeoutMs = 10000;
+// What the picker shows of the old-style file dialog, and what it hides.
+const int kShownIds[] = {lst2, cmb2, stc1, stc4, IDOK, IDCANCEL, pshHelp};
+const int kHiddenIds[] = {stc2, stc3, edt1, lst1, cmb1, chx1};
 
 std::string CurrentDirectory() {
   char sz[2048];
@@ -31,76 +28,33 @@ std::string CurrentDirectory() {
   return n && n < sizeof(sz) ? std::string(sz) : std::string("<unreadable>");
 }
 
-std::string ClassOf(HWND hWnd) {
-  char sz[64] = "";
-  GetClassNameA(hWnd, sz, sizeof(sz));
-  return sz;
-}
-
-std::string TextOf(HWND hWnd) {
-  char sz[1024] = "";
-  GetWindowTextA(hWnd, sz, sizeof(sz));
-  return sz;
-}
-
-bool IsPicker(HWND hWnd) { return ClassOf(hWnd) == "#32770" && GetDlgItem(hWnd, kLstDirs); }
-
-bool IsMessageBox(HWND hWnd) {
-  return ClassOf(hWnd) == "#32770" && GetDlgItem(hWnd, kMessageBoxText) &&
-         !GetDlgItem(hWnd, kLstDirs);
-}
-
-struct WindowSearch {
-  const std::function<bool(HWND)>* match;
-  HWND found;
-};
-
-BOOL CALLBACK MatchOwnWindow(HWND hWnd, LPARAM lParam) {
-  WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hWnd, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(hWnd) && (*search->match)(hWnd)) {
-    search->found = hWnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// Waits for a visible top-level window of this process that match accepts.
-HWND WaitForOwnWindow(const std::function<bool(HWND)>& match) {
-  for (DWORD waited = 0; waited < kTimeoutMs; waited += 20) {
-    WindowSearch search = {&match, NULL};
-    EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found)
-      return search.found;
-    Sleep(20);
-  }
-  return NULL;
+bool IsPicker(const e2e::WindowInfo& window) {
+  return window.visible && window.className == "#32770" && GetDlgItem(window.hwnd, lst2);
 }
 
 // What the answering thread saw; read on the test thread after it ended.
 struct PickerVisit {
   bool bShown = false;
   std::string strCaption;
-  std::string strFileName;         // edt1
-  std::vector<int> visibleHidden;  // ids of controls that should be hidden but are not
-  bool bDirsVisible = false;
-  bool bDrivesVisible = false;
-  std::string strCurrentDirWhileOpen;  // after the last directory was opened
-  std::string strMissingEntry;         // a directory entry that was not in the list
-  RECT rcPicker = {};
-  std::vector<std::string> messages;  // texts of the message boxes closed
+  std::string strShownDir;                    // stc1 as the picker opens
+  std::string strFileName;                    // edt1
+  std::vector<int> wrongVisibility;           // ids shown that should be hidden, or hidden
+  ::testing::AssertionResult centred{false};  // over the application's main window
+  ::testing::AssertionResult sized{false};    // by IDD_SELECT_DIR
+  std::string strCurrentDirWhileOpen;         // after the last directory was opened
+  std::string strMissingEntry;                // a directory entry that was not in the list
+  std::vector<std::string> messages;          // texts of the message boxes closed
 };
 
 // Opens "[name]" in the directory list, as a double click does.
 bool OpenDirectory(HWND hPicker, const std::string& name) {
-  HWND hList = GetDlgItem(hPicker, kLstDirs);
+  HWND hList = GetDlgItem(hPicker, lst2);
   std::string entry = "[" + name + "]";
   LRESULT i = SendMessageA(hList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry.c_str());
   if (i == LB_ERR)
     return false;
   SendMessageA(hList, LB_SETCURSEL, (WPARAM)i, 0);
-  SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(kLstDirs, LBN_DBLCLK), (LPARAM)hList);
+  SendMessageA(hPicker, WM_COMMAND, MAKEWPARAM(lst2, LBN_DBLCLK), (LPARAM)hList);
   return true;
 }
 
@@ -116,22 +70,25 @@ struct Script {
 };
 
 void Answerer(const Script& script, PickerVisit* visit) {
+  const DWORD pid = GetCurrentProcessId();
   if (script.bExpectPicker) {
-    HWND hPicker = WaitForOwnWindow(IsPicker);
-    if (!hPicker)
+    HWND hPicker = NULL;
+    if (!e2e::WaitForWindowMatching(pid, IsPicker, "picker", &hPicker))
       return;
     visit->bShown = true;
-    visit->strCaption = TextOf(hPicker);
-    char sz[256] = "";
-    GetDlgItemTextA(hPicker, kEdtFileName, sz, sizeof(sz));
-    visit->strFileName = sz;
+    visit->strCaption = e2e::WindowText(hPicker);
+    visit->strShownDir = e2e::WindowText(GetDlgItem(hPicker, stc1));
+    visit->strFileName = e2e::WindowText(GetDlgItem(hPicker, edt1));
+    for (int id : kShownIds) {
+      if (!IsWindowVisible(GetDlgItem(hPicker, id)))
+        visit->wrongVisibility.push_back(id);
+    }
     for (int id : kHiddenIds) {
       if (IsWindowVisible(GetDlgItem(hPicker, id)))
-        visit->visibleHidden.push_back(id);
+        visit->wrongVisibility.push_back(id);
     }
-    visit->bDirsVisible = IsWindowVisible(GetDlgItem(hPicker, kLstDirs));
-    visit->bDrivesVisible = IsWindowVisible(GetDlgItem(hPicker, kCmbDrives));
-    GetWindowRect(hPicker, &visit->rcPicker);
+    visit->centred = e2e::CentredOver(hPicker, AfxGetMainWnd()->GetSafeHwnd());
+    visit->sized = e2e::DialogSizeMatchesTemplate(hPicker, IDD_SELECT_DIR);
     for (const std::string& name : script.open) {
       if (!OpenDirectory(hPicker, name)) {
         visit->strMissingEntry = name;
@@ -145,14 +102,13 @@ void Answerer(const Script& script, PickerVisit* visit) {
     PostMessageA(hPicker, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hPicker, id));
   }
   for (int i = 0; i < script.nMessageBoxes; i++) {
-    HWND hBox = WaitForOwnWindow(IsMessageBox);
-    if (!hBox)
+    e2e::MessageBoxInfo box;
+    if (!e2e::WaitForMessageBox(pid, &box))
       return;
-    visit->messages.push_back(TextOf(GetDlgItem(hBox, kMessageBoxText)));
-    PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    // Wait until it is gone, so that the next wait does not find it again.
-    for (DWORD waited = 0; IsWindow(hBox) && waited < kTimeoutMs; waited += 20)
-      Sleep(20);
+    visit->messages.push_back(box.text);
+    PostMessageA(box.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // Gone before the next wait, so that it does not find this one again.
+    e2e::WaitForWindowGone(box.hwnd);
   }
 }
 
@@ -171,30 +127,6 @@ std::string Describe(const std::vector<std::string>& texts) {
   return s.empty() ? "(none)" : s;
 }
 
-// Removes a tree that may hold paths longer than MAX_PATH.
-void RemoveTreeW(const std::wstring& dir) {
-  WIN32_FIND_DATAW fd;
-  HANDLE hFind = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-  if (hFind != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..")
-        continue;
-      std::wstring path = dir + L"\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTreeW(path);
-      else
-        DeleteFileW(path.c_str());
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
-  }
-  RemoveDirectoryW(dir.c_str());
-}
-
-void RemoveTree(const char* pszDir) {
-  RemoveTreeW(L"\\\\?\\" + std::wstring(pszDir, pszDir + strlen(pszDir)));
-}
-
 // A scratch tree C:\pickertest with start\ (the current directory while the
 // picker runs), one\two\ (where the picker opens and moves) and the
 // application with a visible owner window, as SETUP.EXE has its backdrop.
@@ -202,7 +134,7 @@ class DirPickerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_strOriginalDir = CurrentDirectory();
-    RemoveTree(kRoot);
+    e2e::RemoveTree(kRoot);
     for (const char* dir :
          {kRoot, "C:\\pickertest\\start", "C:\\pickertest\\one", "C:\\pickertest\\one\\two"})
       ASSERT_TRUE(CreateDirectoryA(dir, NULL)) << dir << " error " << GetLastError();
@@ -220,7 +152,7 @@ class DirPickerTest : public ::testing::Test {
     m_wndOwner.Detach();
     DestroyWindow(m_hOwner);
     SetCurrentDirectoryA(m_strOriginalDir.c_str());
-    RemoveTree(kRoot);
+    e2e::RemoveTree(kRoot);
   }
 
   static constexpr const char* kRoot = "C:\\pickertest";
@@ -248,16 +180,10 @@ TEST_F(DirPickerTest, ShowsOnlyDirectoriesAndDrivesCentredOverTheOwner) {
   EXPECT_TRUE(visit.strCaption == "Select Directory" || visit.strCaption == "Save As")
       << visit.strCaption;
   EXPECT_EQ("dummy-filename", visit.strFileName);
-  EXPECT_TRUE(visit.visibleHidden.empty()) << "first visible: " << visit.visibleHidden[0];
-  EXPECT_TRUE(visit.bDirsVisible);
-  EXPECT_TRUE(visit.bDrivesVisible);
-
-  RECT rcOwner;
-  GetWindowRect(m_hOwner, &rcOwner);
-  int dx = (visit.rcPicker.left + visit.rcPicker.right) - (rcOwner.left + rcOwner.right);
-  int dy = (visit.rcPicker.top + visit.rcPicker.bottom) - (rcOwner.top + rcOwner.bottom);
-  EXPECT_LE(abs(dx), 2) << "picker centre off the owner's by " << dx / 2 << " px";
-  EXPECT_LE(abs(dy), 2) << "picker centre off the owner's by " << dy / 2 << " px";
+  EXPECT_STRCASEEQ("C:\\pickertest\\one", visit.strShownDir.c_str()) << "opens at the given one";
+  EXPECT_TRUE(visit.wrongVisibility.empty()) << "first wrong: " << visit.wrongVisibility[0];
+  EXPECT_TRUE(visit.centred);
+  EXPECT_TRUE(visit.sized) << "the picker is our template";
 }
 
 TEST_F(DirPickerTest, OkGivesTheOpenDirectoryAndPutsTheCurrentDirectoryBack) {
@@ -353,7 +279,7 @@ TEST_F(DirPickerTest, UnreadableCurrentDirectoryFailsWithoutShowingThePicker) {
 
   EXPECT_EQ(IDCANCEL, nResult);
   EXPECT_EQ(Describe({"Unable to get current directory"}), Describe(visit.messages));
-  EXPECT_FALSE(IsPicker(GetLastActivePopup(m_hOwner))) << "a picker is still open";
+  EXPECT_EQ(NULL, GetDlgItem(GetLastActivePopup(m_hOwner), lst2)) << "a picker is still open";
   wchar_t szNow[1024];
   GetCurrentDirectoryW(1024, szNow);
   EXPECT_EQ(deep.substr(4), std::wstring(szNow)) << "the current directory moved";
@@ -405,15 +331,34 @@ TEST_F(DirPickerTest, PathLongerThanTheBufferIsRefused) {
   EXPECT_EQ(kStart, CurrentDirectory());
 }
 
-TEST(DirPickerBufferTest, FileNameBufferHoldsMoreThanMaxPath) {
+// The dialog joins the open directory and the file name in the picker's own
+// buffer, which holds more than MAX_PATH.
+TEST_F(DirPickerTest, ADirectoryPastMaxPathWithTheFileNameIsPickedWhole) {
+  // 247 characters, about the most a directory can have; with
+  // "\dummy-filename" the path has 262.
+  const std::string name(247 - strlen(kOne), 'd');
+  const std::string dir = kOne + name;
+  ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL)) << "error " << GetLastError();
+  CDirPickerDlg dlg(kOne);
+  Script script;
+  script.open = {name};
+  PickerVisit visit;
+  INT_PTR nResult = RunPicker(dlg, script, &visit);
+
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_EQ("", visit.strMissingEntry) << "not in the directory list";
+  EXPECT_EQ(IDOK, nResult) << Describe(visit.messages);
+  EXPECT_STRCASEEQ((dir + "\\").c_str(), dlg.GetDirectory());
+}
+
+TEST_F(DirPickerTest, WithoutAnInitialDirectoryItOpensAtTheCurrentOne) {
   CDirPickerDlg dlg(NULL);
-  EXPECT_GE(dlg.m_ofn.nMaxFile, (DWORD)MAX_PATH);
-  EXPECT_EQ(0, dlg.m_ofn.Flags & OFN_EXPLORER);
-  EXPECT_EQ((DWORD)(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_SHOWHELP | OFN_ENABLETEMPLATE |
-                    OFN_ENABLEHOOK),
-            dlg.m_ofn.Flags);
-  EXPECT_TRUE(dlg.m_ofn.lpstrInitialDir == NULL);
-  EXPECT_TRUE(dlg.m_ofn.lpstrTitle == NULL);
+  Script script;
+  script.answer = Answer::kCancel;
+  PickerVisit visit;
+  EXPECT_EQ(IDCANCEL, RunPicker(dlg, script, &visit));
+  ASSERT_TRUE(visit.bShown);
+  EXPECT_STRCASEEQ(kStart, visit.strShownDir.c_str());
 }
 
 }  // namespace

@@ -29,8 +29,9 @@ void ExpectTilesWithLevels(const std::vector<GradientBand>& bands, int nHeight) 
     ASSERT_LT(b.nTop, b.nBottom) << "band " << i;
     for (int y = b.nTop; y < b.nBottom; y++)
       ASSERT_EQ(GradientLevel(y, nHeight), b.nLevel) << "row " << y << " of band " << i;
-    if (i > 0)
+    if (i > 0) {
       ASSERT_NE(bands[i - 1].nLevel, b.nLevel) << "band " << i;
+    }
     nExpectedTop = b.nBottom;
   }
   EXPECT_EQ(nHeight, nExpectedTop) << "the bands end at the bottom";
@@ -95,8 +96,9 @@ TEST(GradientBands, HeightsPastIntArithmeticKeepExactBandEdges) {
       ASSERT_EQ(nTop, bands[k].nTop) << "band " << k << " of height " << h;
       ASSERT_EQ(236 - k, bands[k].nLevel) << "band " << k << " of height " << h;
       ASSERT_EQ(236 - k, GradientLevel(nTop, h)) << "row " << nTop << " of height " << h;
-      if (k > 0)
+      if (k > 0) {
         ASSERT_EQ(237 - k, GradientLevel(nTop - 1, h)) << "row " << nTop - 1 << " of height " << h;
+      }
     }
     EXPECT_EQ(h, bands.back().nBottom) << "height " << h;
   }

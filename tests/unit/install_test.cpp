@@ -10,10 +10,12 @@
 #include "res/resource.h"
 #include "tests/unit/install_test_support.h"
 
+using e2e::FileExists;
+using e2e::FileHolds;
+using e2e::FilesEqual;
+using e2e::WriteWholeFile;
 using install_test::MessageBoxCatcher;
-using install_test::ReadBytes;
 using install_test::ScratchDir;
-using install_test::WriteBytes;
 
 namespace {
 
@@ -23,15 +25,6 @@ class InstallerProbe : public CFileInstaller {
   CProgressDlg& Dialog() { return m_dlgProgress; }
   HWND DialogWindow() const { return m_dlgProgress.GetSafeHwnd(); }
 };
-
-// Distinct content for every chunk, so that a misplaced chunk shows.
-std::string Payload(const std::string& name, size_t size) {
-  std::string bytes;
-  for (size_t line = 0; bytes.size() < size; line++)
-    bytes += name + " line " + std::to_string(line) + "\n";
-  bytes.resize(size);
-  return bytes;
-}
 
 std::string DialogText(HWND hDlg, int id) {
   char sz[1024] = "";
@@ -109,7 +102,7 @@ class CopyFilesTest : public ::testing::Test {
   void TearDown() override { SetCurrentDirectoryA(oldDir_); }
 
   void AddSource(InstallerProbe& job, const std::string& name, size_t size) {
-    ASSERT_TRUE(WriteBytes(source_ + "\\" + name, Payload(name, size))) << name;
+    ASSERT_TRUE(WriteWholeFile(Source(name), e2e::Payload(name, size)));
     job.AddFile(name.c_str());
   }
   std::string Source(const std::string& name) const { return source_ + "\\" + name; }
@@ -152,7 +145,7 @@ TEST_F(CopyFilesTest, CopiesEveryFileAndEndsTheDialog) {
     AddSource(job, "EMPTY.TXT", 0);
     AddSource(job, "EXACT.DLL", 8192);
     AddSource(job, "TESK.FON", 4097);
-    ASSERT_TRUE(WriteBytes(Dest("ORLO.EXE"), std::string(50000, 'o'))) << "longer old file";
+    ASSERT_TRUE(WriteWholeFile(Dest("ORLO.EXE"), std::string(50000, 'o'))) << "longer old file";
 
     EXPECT_TRUE(job.CopyFiles());
     hDlg = job.DialogWindow();
@@ -163,7 +156,7 @@ TEST_F(CopyFilesTest, CopiesEveryFileAndEndsTheDialog) {
     EXPECT_EQ("Copying: TESK.FON", DialogText(hDlg, IDC_COPYING));
     EXPECT_EQ("To: " + Dest("TESK.FON"), DialogText(hDlg, IDC_TO));
     for (const char* name : {"ORLO.EXE", "EMPTY.TXT", "EXACT.DLL", "TESK.FON"}) {
-      EXPECT_EQ(ReadBytes(Source(name)), ReadBytes(Dest(name))) << name;
+      EXPECT_TRUE(FilesEqual(Source(name), Dest(name)));
       EXPECT_TRUE(IsReleased(Source(name))) << name << " source still open";
       EXPECT_TRUE(IsReleased(Dest(name))) << name << " destination still open";
     }
@@ -186,7 +179,7 @@ TEST_F(CopyFilesTest, ANameListedTwiceIsCopiedTwice) {
   AddSource(job, "README.TXT", 5000);
   job.AddFile("README.TXT");
   EXPECT_TRUE(job.CopyFiles());
-  EXPECT_EQ(ReadBytes(Source("README.TXT")), ReadBytes(Dest("README.TXT")));
+  EXPECT_TRUE(FilesEqual(Source("README.TXT"), Dest("README.TXT")));
 }
 
 TEST_F(CopyFilesTest, CancelBeforeTheStartTouchesNothing) {
@@ -195,7 +188,7 @@ TEST_F(CopyFilesTest, CancelBeforeTheStartTouchesNothing) {
   AddSource(job, "ORLO.EXE", 100);
   job.Dialog().m_bCancelled = TRUE;
   EXPECT_FALSE(job.CopyFiles());
-  EXPECT_EQ("<missing>", ReadBytes(Dest("ORLO.EXE")));
+  EXPECT_FALSE(FileExists(Dest("ORLO.EXE")));
   EXPECT_EQ(0u, boxes_.Texts().size()) << "a cancel shows nothing";
 }
 
@@ -251,7 +244,7 @@ TEST_F(CopyFilesTest, ReadsInChunksOf4096Bytes) {
   EXPECT_TRUE(CopyWatchingReads(job, 0));
   std::vector<DWORD> expected(4, 4096);  // 4096, 4096, 1808, then the end
   EXPECT_EQ(expected, g_readSizes) << "sizes asked of ReadFile";
-  EXPECT_EQ(ReadBytes(Source("ORLO.HLP")), ReadBytes(Dest("ORLO.HLP")));
+  EXPECT_TRUE(FilesEqual(Source("ORLO.HLP"), Dest("ORLO.HLP")));
 }
 
 TEST_F(CopyFilesTest, AReadFailingInTheMiddleKeepsWhatWasWrittenAndStops) {
@@ -263,8 +256,10 @@ TEST_F(CopyFilesTest, AReadFailingInTheMiddleKeepsWhatWasWrittenAndStops) {
   ASSERT_EQ(1u, boxes_.Texts().size());
   EXPECT_EQ("Unable to read file: " + source_ + "\\ORLO.HLP", boxes_.Texts()[0]);
   EXPECT_EQ(3u, g_readSizes.size()) << "reads after the failed one";
-  EXPECT_EQ(ReadBytes(Source("ORLO.HLP")).substr(0, 8192), ReadBytes(Dest("ORLO.HLP")));
-  EXPECT_EQ("<missing>", ReadBytes(Dest("LATER.TXT")));
+  std::string source;
+  ASSERT_TRUE(e2e::ReadWholeFile(Source("ORLO.HLP"), &source));
+  EXPECT_TRUE(FileHolds(Dest("ORLO.HLP"), source.substr(0, 8192))) << "the first two chunks";
+  EXPECT_FALSE(FileExists(Dest("LATER.TXT")));
   EXPECT_TRUE(IsReleased(Source("ORLO.HLP")));
 }
 
@@ -279,18 +274,17 @@ TEST_F(CopyFilesTest, AChunkReadBeforeCancelIsNotWritten) {
   g_cancelJob = &job;
   EXPECT_FALSE(job.CopyFiles());
   EXPECT_TRUE(job.Dialog().m_bCancelled);
-  EXPECT_EQ(0u, ReadBytes(Dest("README.TXT")).size()) << "bytes at the destination";
+  EXPECT_TRUE(FileHolds(Dest("README.TXT"), "")) << "bytes at the destination";
 }
 
 TEST_F(CopyFilesTest, TheSourceDirectoryCannotBeTheDestination) {
   InstallerProbe job;
   job.SetDestination((source_ + "\\").c_str());
   AddSource(job, "ORLO.EXE", 3000);
-  std::string before = ReadBytes(Source("ORLO.EXE"));
   EXPECT_FALSE(job.CopyFiles());
   ASSERT_EQ(1u, boxes_.Texts().size());
   EXPECT_EQ("Destination directory cannot be " + source_, boxes_.Texts()[0]);
-  EXPECT_EQ(before, ReadBytes(Source("ORLO.EXE"))) << "nothing truncated";
+  EXPECT_TRUE(FileHolds(Source("ORLO.EXE"), e2e::Payload("ORLO.EXE", 3000))) << "nothing truncated";
   EXPECT_TRUE(IsWindowVisible(job.DialogWindow())) << "a failure leaves the dialog up";
 }
 
@@ -315,11 +309,11 @@ TEST_F(CopyFilesTest, AMissingSourceStopsBeforeAnyDestinationIsTouched) {
   job.SetDestination(dest_.c_str());
   AddSource(job, "ORLO.EXE", 3000);
   job.AddFile("MISSING.DLL");
-  ASSERT_TRUE(WriteBytes(Dest("ORLO.EXE"), "old"));
+  ASSERT_TRUE(WriteWholeFile(Dest("ORLO.EXE"), "old"));
   EXPECT_FALSE(job.CopyFiles());
   ASSERT_EQ(1u, boxes_.Texts().size());
   EXPECT_EQ("Can't open filename: " + source_ + "\\MISSING.DLL", boxes_.Texts()[0]);
-  EXPECT_EQ("old", ReadBytes(Dest("ORLO.EXE")));
+  EXPECT_TRUE(FileHolds(Dest("ORLO.EXE"), "old"));
 }
 
 TEST_F(CopyFilesTest, AFontInUseIsSkippedButOnlyWhenTheNameEndsInUpperCaseFON) {
@@ -327,14 +321,14 @@ TEST_F(CopyFilesTest, AFontInUseIsSkippedButOnlyWhenTheNameEndsInUpperCaseFON) {
   job.SetDestination(dest_.c_str());
   AddSource(job, "TESK.FON", 5000);
   AddSource(job, "AFTER.DLL", 5000);
-  ASSERT_TRUE(WriteBytes(Dest("TESK.FON"), "old font"));
+  ASSERT_TRUE(WriteWholeFile(Dest("TESK.FON"), "old font"));
   HANDLE hHeld =
       CreateFileA(Dest("TESK.FON").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
   ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
   EXPECT_TRUE(job.CopyFiles());
   CloseHandle(hHeld);
-  EXPECT_EQ("old font", ReadBytes(Dest("TESK.FON")));
-  EXPECT_EQ(ReadBytes(Source("AFTER.DLL")), ReadBytes(Dest("AFTER.DLL")));
+  EXPECT_TRUE(FileHolds(Dest("TESK.FON"), "old font"));
+  EXPECT_TRUE(FilesEqual(Source("AFTER.DLL"), Dest("AFTER.DLL")));
   EXPECT_TRUE(IsReleased(Source("TESK.FON"))) << "source of the skipped file closed";
   EXPECT_EQ(0u, boxes_.Texts().size());
 
@@ -354,14 +348,14 @@ TEST_F(CopyFilesTest, AReadOnlyFontIsAnOpenFailure) {
   job.SetDestination(dest_.c_str());
   AddSource(job, "TESKW.FON", 5000);
   AddSource(job, "AFTER.DLL", 5000);
-  ASSERT_TRUE(WriteBytes(Dest("TESKW.FON"), "old"));
+  ASSERT_TRUE(WriteWholeFile(Dest("TESKW.FON"), "old"));
   install_test::ReadOnlyFile readOnly(Dest("TESKW.FON"));
   ASSERT_TRUE(readOnly.IsReadOnly());
   EXPECT_FALSE(job.CopyFiles());
   ASSERT_EQ(1u, boxes_.Texts().size());
   EXPECT_EQ("Can't open filename: " + Dest("TESKW.FON"), boxes_.Texts()[0]);
-  EXPECT_EQ("old", ReadBytes(Dest("TESKW.FON")));
-  EXPECT_EQ("<missing>", ReadBytes(Dest("AFTER.DLL"))) << "later files untouched";
+  EXPECT_TRUE(FileHolds(Dest("TESKW.FON"), "old"));
+  EXPECT_FALSE(FileExists(Dest("AFTER.DLL"))) << "later files untouched";
   EXPECT_TRUE(IsReleased(Source("TESKW.FON")));
 }
 
@@ -376,8 +370,8 @@ TEST_F(CopyFilesTest, AFullDiskEndsTheCopyWithOneMessage) {
   EXPECT_FALSE(job.CopyFiles());
   ASSERT_EQ(1u, boxes_.Texts().size());
   EXPECT_EQ("Unable to write file: " + Dest("ORLO.HLP"), boxes_.Texts()[0]);
-  EXPECT_EQ(ReadBytes(Source("FIRST.DLL")), ReadBytes(Dest("FIRST.DLL"))) << "kept";
-  EXPECT_EQ("<missing>", ReadBytes(Dest("LATER.TXT")));
+  EXPECT_TRUE(FilesEqual(Source("FIRST.DLL"), Dest("FIRST.DLL"))) << "kept";
+  EXPECT_FALSE(FileExists(Dest("LATER.TXT")));
   EXPECT_TRUE(IsReleased(Source("ORLO.HLP")));
   EXPECT_TRUE(IsWindowVisible(job.DialogWindow()));
 }

@@ -1,6 +1,6 @@
 // Helpers of the installer's unit tests: a scratch directory on the real file
-// system, and a watcher that answers the message boxes the code under test
-// shows, recording their texts.
+// system, file faults made through the Wine host, and a watcher that answers
+// the message boxes the code under test shows, recording their texts.
 #ifndef ORLO_TESTS_UNIT_INSTALL_TEST_SUPPORT_H
 #define ORLO_TESTS_UNIT_INSTALL_TEST_SUPPORT_H
 
@@ -14,73 +14,28 @@
 #include <string>
 #include <vector>
 
+#include "tests/harness/harness.h"
+
 namespace install_test {
 
-// A fresh directory %TEMP%\<name>-<pid>, removed with everything in it when
-// the object goes.
+// A fresh directory of the harness's scratch space named name and this
+// process's id (a program may run twice at once, once per code page),
+// removed with everything in it when the object goes.
 class ScratchDir {
  public:
   explicit ScratchDir(const std::string& name) {
-    char szTemp[MAX_PATH];
-    GetTempPathA(MAX_PATH, szTemp);
-    path_ = std::string(szTemp) + name + "-" + std::to_string(GetCurrentProcessId());
-    RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), NULL);
+    e2e::MakeScratchDir(name + "-" + std::to_string(GetCurrentProcessId()), &path_);
   }
-  ~ScratchDir() { RemoveTree(path_); }
+  ~ScratchDir() { e2e::RemoveTree(path_); }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
-  static void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE hFind = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (hFind != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..")
-          continue;
-        std::string child = dir + "\\" + name;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(child);
-        else
-          DeleteFileA(child.c_str());
-      } while (FindNextFileA(hFind, &fd));
-      FindClose(hFind);
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
-
  private:
   std::string path_;
 };
-
-inline bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-  if (h == INVALID_HANDLE_VALUE)
-    return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-  CloseHandle(h);
-  return ok && written == bytes.size();
-}
-
-// The file's bytes, or "<missing>" when it cannot be read.
-inline std::string ReadBytes(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-  if (h == INVALID_HANDLE_VALUE)
-    return "<missing>";
-  std::string bytes;
-  char buffer[65536];
-  DWORD n = 0;
-  while (ReadFile(h, buffer, sizeof(buffer), &n, NULL) && n > 0)
-    bytes.append(buffer, n);
-  CloseHandle(h);
-  return bytes;
-}
 
 // Checks that this run of a test program has the ANSI code page that
 // ORLO_EXPECT_ACP names (CTest starts some programs once per code page);
@@ -113,6 +68,14 @@ inline std::string UnixPathOf(const std::string& windowsPath) {
   return unixPath;
 }
 
+// The Unix name of the prefix's dosdevices directory, where Wine keeps a link
+// per drive letter and unc/ for network servers; empty when not under Wine.
+// Wine names the C: drive by its link there: ".../dosdevices/c:/".
+inline std::string DosDevicesUnixPath() {
+  std::string drive = UnixPathOf("C:\\");
+  return drive.size() > 3 ? drive.substr(0, drive.size() - 3) : "";
+}
+
 // Starts a Unix program through Wine's start.exe. It runs on its own: the
 // caller waits for its effect. No shell: arguments must not need quoting.
 inline bool StartUnixProgram(const std::string& commandLine) {
@@ -126,16 +89,6 @@ inline bool StartUnixProgram(const std::string& commandLine) {
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return true;
-}
-
-template <typename Done>
-bool WaitUntil(Done done) {
-  for (int i = 0; i < 500; i++) {
-    if (done())
-      return true;
-    Sleep(10);
-  }
-  return false;
 }
 
 inline bool IsListed(const std::string& path) {
@@ -157,11 +110,11 @@ class UnixSymlink {
   UnixSymlink(const std::string& unixTarget, const std::string& windowsPath)
       : path_(windowsPath), unixPath_(UnixPathOf(windowsPath)) {
     made_ = !unixPath_.empty() && StartUnixProgram("/bin/ln -sf " + unixTarget + " " + unixPath_) &&
-            WaitUntil([&] { return IsListed(path_); });
+            e2e::PollUntil([&] { return IsListed(path_); });
   }
   ~UnixSymlink() {
     if (!unixPath_.empty() && StartUnixProgram("/bin/rm -f " + unixPath_))
-      WaitUntil([&] { return !IsListed(path_); });
+      e2e::PollUntil([&] { return !IsListed(path_); });
   }
   UnixSymlink(const UnixSymlink&) = delete;
   UnixSymlink& operator=(const UnixSymlink&) = delete;
@@ -191,11 +144,11 @@ class ReadOnlyFile {
   explicit ReadOnlyFile(const std::string& path) : path_(path), unixPath_(UnixPathOf(path)) {
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
     if (CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr +i " + unixPath_))
-      WaitUntil([&] { return !CanOpenForWriting(path_); });
+      e2e::PollUntil([&] { return !CanOpenForWriting(path_); });
   }
   ~ReadOnlyFile() {
     if (!CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr -i " + unixPath_))
-      WaitUntil([&] {
+      e2e::PollUntil([&] {
         return SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL) && CanOpenForWriting(path_);
       });
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -126,11 +126,11 @@ TEST_F(CreateDirectoryTreeTest, AnUnexpectedErrorIsShownOnceAndFails) {
 TEST_F(CreateDirectoryTreeTest, AFileStandingForTheParentEndsWithFalse) {
   // The parent "exists" (as a file), so it is accepted, and the path below it
   // keeps failing with "path not found": this must end, not recurse.
-  ASSERT_TRUE(install_test::WriteBytes(scratch_ / "file", "x"));
+  ASSERT_TRUE(e2e::WriteWholeFile(scratch_ / "file", "x"));
   EXPECT_FALSE(CreateDirectoryTree((scratch_ / "file\\sub").c_str()));
   EXPECT_FALSE(CreateDirectoryTree((scratch_ / "file\\sub\\deeper\\still").c_str()));
   EXPECT_EQ(0u, boxes_.Texts().size()) << boxes_.Texts()[0];
-  EXPECT_EQ("x", install_test::ReadBytes(scratch_ / "file"));
+  EXPECT_TRUE(e2e::FileHolds(scratch_ / "file", "x"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "progman/progman_link.h"
 #include "tests/fixtures/progman_standin.h"
+#include "tests/harness/harness.h"
 
 namespace {
 
@@ -237,19 +238,6 @@ TEST(NoProgramManager, StepFailsAtOnceAndSendsNothing) {
 // As the link sends them, each directory reaches the shortcut whole. Wine adds
 // an item only for a program it can find, so the items run Notepad by its
 // full path.
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes.append(buffer, n);
-  fclose(file);
-  return bytes;
-}
-
 std::string Utf16(const std::string& ascii) {
   std::string wide;
   for (char ch : ascii) {
@@ -257,40 +245,6 @@ std::string Utf16(const std::string& ascii) {
     wide += '\0';
   }
   return wide;
-}
-
-BOOL CALLBACK CollectQuotingGroupWindow(HWND hwnd, LPARAM lParam) {
-  char className[64] = "", title[64] = "";
-  GetClassNameA(hwnd, className, sizeof className);
-  GetWindowTextA(hwnd, title, sizeof title);
-  if (lstrcmpA(className, "ExplorerWClass") == 0 && lstrcmpA(title, "ORLOQUOTE") == 0)
-    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
-  return TRUE;
-}
-
-std::vector<HWND> QuotingGroupWindows() {
-  std::vector<HWND> windows;
-  EnumWindows(CollectQuotingGroupWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-// Closes the explorer windows Wine opens on the group (one for CreateGroup,
-// one for ShowGroup). They come from processes of their own, so wait for
-// them a little.
-void CloseQuotingGroupWindows() {
-  DWORD start = GetTickCount();
-  while (QuotingGroupWindows().empty() && MillisecondsSince(start) < 10000)
-    progman_test::SleepPumping(50);
-  start = GetTickCount();
-  while (QuotingGroupWindows().size() < 2 && MillisecondsSince(start) < 2000)
-    progman_test::SleepPumping(50);
-  printf("explorer windows on the group: %u\n",
-         static_cast<unsigned>(QuotingGroupWindows().size()));
-  for (HWND hwnd : QuotingGroupWindows())
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-  start = GetTickCount();
-  while (!QuotingGroupWindows().empty() && MillisecondsSince(start) < 5000)
-    progman_test::SleepPumping(50);
 }
 
 TEST(WineShell, QuotedDelimitersReachTheShortcutWhole) {
@@ -321,14 +275,16 @@ TEST(WineShell, QuotedDelimitersReachTheShortcutWhole) {
 
   // Windows first: an explorer window that starts after its folder is gone
   // does not open, and one that does would be left behind.
-  CloseQuotingGroupWindows();
+  printf("explorer windows on the group: %u\n",
+         static_cast<unsigned>(e2e::WaitForGroupWindows("ORLOQUOTE").size()));
+  e2e::CloseGroupWindows("ORLOQUOTE");
   for (const Item& item : items) {
-    std::string lnk = ReadFileBytes(group + "\\" + item.pszName + ".lnk");
+    std::string lnk;
+    EXPECT_TRUE(e2e::ReadWholeFile(group + "\\" + item.pszName + ".lnk", &lnk));
     EXPECT_NE(std::string::npos, lnk.find(Utf16(item.pszDir)))
         << item.pszName << ".lnk (" << lnk.size() << " bytes) lacks " << item.pszDir;
-    DeleteFileA((group + "\\" + item.pszName + ".lnk").c_str());
   }
-  RemoveDirectoryA(group.c_str());
+  EXPECT_TRUE(e2e::RemoveTree(group));
 }
 
 }  // namespace

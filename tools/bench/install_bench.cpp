@@ -15,12 +15,13 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include "res/product_files.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 #include "tools/bench/bench_util.h"
 
 namespace {
@@ -28,18 +29,6 @@ namespace {
 using namespace e2e;
 using bench::Median;
 using bench::Now;
-
-// Waits for a visible top-level window of pid with this caption.
-HWND WaitForCaption(const Process& p, const std::string& caption, DWORD timeoutMs = 120000) {
-  double start = Now();
-  while (Now() - start < timeoutMs) {
-    for (const WindowInfo& w : TopLevelWindows(p.pid()))
-      if (w.visible && w.caption == caption)
-        return w.hwnd;
-    Sleep(1);
-  }
-  return nullptr;
-}
 
 struct Timing {
   double ms = -1;
@@ -60,12 +49,12 @@ bool TimeSetup(const std::string& dist, const std::string& dest, Timing* t) {
   HWND welcome = nullptr, installDir = nullptr;
   if (!p.Start(JoinPath(dist, "SETUP.EXE"), dist) || !WaitForWindow(p.pid(), "Welcome", &welcome) ||
       !ClickControl(welcome, IDOK) || !WaitForWindow(p.pid(), "Install Directory", &installDir) ||
-      !ReplaceText(Control(installDir, 1001), dest))
+      !ReplaceText(Control(installDir, IDC_DEST_DIR), dest))
     return Fail("SETUP.EXE did not reach Install Directory");
   double start = Now();
   if (!ClickControl(installDir, IDOK))
     return Fail("no OK in Install Directory");
-  HWND appGroup = WaitForCaption(p, "Create Application Group");
+  HWND appGroup = bench::WaitForCaption(p.pid(), "Create Application Group", 120000);
   if (!appGroup)
     return Fail("SETUP.EXE did not reach the group question");
   t->ms = Now() - start;
@@ -95,7 +84,7 @@ bool TimeFloor(const std::string& floor, const std::string& dist, const std::str
   double start = Now();
   if (!ClickControl(box.hwnd, IDOK))
     return Fail("no OK on the floor's box");
-  HWND done = WaitForCaption(p, "Floor done");
+  HWND done = bench::WaitForCaption(p.pid(), "Floor done", 120000);
   if (!done)
     return Fail("the floor program did not finish");
   t->ms = Now() - start;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 #include "tools/bench/bench_util.h"
 
 namespace {
@@ -26,15 +26,9 @@ using bench::Now;
 double TimeToWindow(const std::string& exe, const std::string& dir, const std::string& caption) {
   Process p;
   double start = Now();
-  if (!p.Start(exe, dir))
+  if (!p.Start(exe, dir) || !bench::WaitForCaption(p.pid(), caption, 10000))
     return -1;
-  while (Now() - start < 10000) {
-    for (const WindowInfo& w : TopLevelWindows(p.pid()))
-      if (w.visible && w.caption == caption)
-        return Now() - start;
-    Sleep(1);
-  }
-  return -1;
+  return Now() - start;
 }
 
 }  // namespace

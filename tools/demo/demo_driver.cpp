@@ -12,7 +12,8 @@
 #include <string>
 
 #include "res/product_files.h"
-#include "tests/e2e/harness.h"
+#include "res/resource.h"
+#include "tests/harness/harness.h"
 
 namespace {
 
@@ -27,17 +28,30 @@ bool Check(const Result& result, const char* step) {
   return false;
 }
 
-void Shot(const char* name) {
-  Sleep(300);  // let the dialog paint itself before the picture is taken
+// A picture of the whole screen.
+void SaveShot(const char* name) {
   std::string path = g_outDir + "\\" + name + ".bmp";
   if (Check(SaveScreenshot(nullptr, path), name))
     printf("demo: saved %s\n", path.c_str());
 }
 
+// A picture of the screen once dialog is active (the focus is in it) and its
+// program has painted what it had pending, the dialog and the backdrop behind.
+void Shot(const Process& setup, HWND dialog, const char* name) {
+  PollUntil([&] {
+    HWND focus = FocusWindow(setup.mainThreadId());
+    return focus == dialog || IsChild(dialog, focus);
+  });
+  HWND backdrop = GetWindow(dialog, GW_OWNER);
+  if (!Check(PaintPending(dialog), name) || (backdrop && !Check(PaintPending(backdrop), name)))
+    return;
+  SaveShot(name);
+}
+
 // The progress dialog flies by with the small payload: hold the program
 // still for the picture once the dialog shows a file being copied.
 void ShotMidCopy(Process& setup, HWND progress) {
-  HWND copying = Control(progress, 1006);
+  HWND copying = Control(progress, IDC_COPYING);
   for (int i = 0; i < 2000 && WindowText(copying).empty(); i++)
     Sleep(1);
   std::string shown = WindowText(copying);  // the thread answers no messages while held
@@ -55,7 +69,7 @@ void ShotMidCopy(Process& setup, HWND progress) {
 
 // Opens the directory picker, takes its picture and cancels it.
 bool ShowPicker(Process& setup, HWND installDir) {
-  if (!Check(ClickControl(installDir, 1002), "Browse..."))
+  if (!Check(ClickControl(installDir, IDC_BROWSE), "Browse..."))
     return false;
   HWND picker = nullptr;
   auto isPicker = [&](const WindowInfo& w) {
@@ -65,7 +79,7 @@ bool ShowPicker(Process& setup, HWND installDir) {
   if (!Check(WaitForWindowMatching(setup.pid(), isPicker, "the directory picker", &picker, 5000),
              "picker"))
     return false;
-  Shot("3-picker");
+  Shot(setup, picker, "3-picker");
   return Check(ClickControl(picker, IDCANCEL), "picker Cancel") &&
          Check(WaitForWindowGone(picker), "picker closed");
 }
@@ -76,11 +90,11 @@ bool RunDemo(Process& setup, const std::string& dist) {
   if (!Check(setup.Start(JoinPath(dist, "SETUP.EXE"), dist), "start SETUP.EXE") ||
       !Check(WaitForWindow(setup.pid(), "Welcome", &welcome), "Welcome"))
     return false;
-  Shot("1-welcome");
+  Shot(setup, welcome, "1-welcome");
   if (!Check(ClickControl(welcome, IDOK), "Continue") ||
       !Check(WaitForWindow(setup.pid(), "Install Directory", &installDir), "Install Directory"))
     return false;
-  Shot("2-install-directory");
+  Shot(setup, installDir, "2-install-directory");
   ShowPicker(setup, installDir);  // a picture, not a step the install needs
   if (!Check(ClickControl(installDir, IDOK), "OK") ||
       !Check(WaitForWindow(setup.pid(), "Installing...", &progress, 20000), "Installing..."))
@@ -89,26 +103,25 @@ bool RunDemo(Process& setup, const std::string& dist) {
   if (!Check(WaitForWindow(setup.pid(), "Create Application Group", &group, 60000),
              "Create Application Group"))
     return false;
-  Shot("5-application-group");
+  Shot(setup, group, "5-application-group");
   // OK, as most users answer: the shell makes the group.
   if (!Check(ClickControl(group, IDOK), "Create Application Group OK") ||
       !Check(WaitForWindow(setup.pid(), "Success", &success), "Success"))
     return false;
-  Shot("6-success");
+  Shot(setup, success, "6-success");
   return Check(ClickControl(success, IDOK), "Success OK");
 }
 
 // The shell's window on the group it made, which stays after SETUP.EXE.
 void ShowProgramGroup() {
-  HWND window = nullptr;
-  auto isGroup = [](const WindowInfo& w) {
-    return w.visible && w.className == "ExplorerWClass" && w.caption == "ORLO";
-  };
-  if (Check(WaitForWindowMatching(0, isGroup, "the ORLO group's window", &window, 20000),
-            "program group")) {
-    SetForegroundWindow(window);
-    Shot("7-program-group");
+  std::vector<HWND> windows = WaitForGroupWindows("ORLO");
+  if (windows.empty()) {
+    fprintf(stderr, "demo: no window shows the ORLO group\n");
+    return;
   }
+  SetForegroundWindow(windows.back());
+  if (Check(PaintPending(windows.back()), "program group"))
+    SaveShot("7-program-group");
 }
 
 bool CheckInstalled(const std::string& dist) {

@@ -1,6 +1,6 @@
 // Processes: where the programs under test are (the environment CTest and
 // tools/wine-run.sh set up for the prefix) and starting, tracing and ending them.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <tlhelp32.h>
 
@@ -8,11 +8,44 @@
 #include <cstring>
 #include <utility>
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 
 using namespace internal;
+
+// ---- Waiting --------------------------------------------------------------
+
+DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline)
+      return WAIT_TIMEOUT;
+    DWORD wait = MsgWaitForMultipleObjects(count, handles, FALSE,
+                                           static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    if (wait != WAIT_OBJECT_0 + count)
+      return wait;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+void SleepPumping(DWORD ms) { WaitPumping(0, nullptr, ms); }
+
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition())
+      return true;
+    if (GetTickCount64() >= deadline)
+      return false;
+    SleepPumping(kPollIntervalMs);
+  }
+}
 
 // ---- Test environment -----------------------------------------------------
 

@@ -1,10 +1,11 @@
 // Finding windows: the top-level windows of a process, message boxes, and
 // the controls of a dialog.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
+#include <cstdlib>
 #include <sstream>
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 
@@ -27,7 +28,7 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
     return TRUE;
   WindowInfo info;
   info.hwnd = hwnd;
-  info.className = ChildClassName(hwnd);
+  info.className = ClassName(hwnd);
   char caption[512] = "";
   GetWindowTextA(hwnd, caption, sizeof caption);  // a top-level caption needs no message
   info.caption = caption;
@@ -129,22 +130,67 @@ Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
          << " still exists after " << timeoutMs << " ms";
 }
 
+Result CentredOver(HWND window, HWND owner) {
+  HWND actual = GetWindow(window, GW_OWNER);
+  if (actual != owner)
+    return ::testing::AssertionFailure()
+           << "window " << Quoted(WindowText(window)) << " is owned by " << HandleName(actual)
+           << " " << Quoted(WindowText(actual)) << ", not by " << Quoted(WindowText(owner));
+  RECT inner = {}, outer = {};
+  GetWindowRect(window, &inner);
+  GetWindowRect(owner, &outer);
+  // Twice the offset of the centres, in whole pixels.
+  const int dx = (inner.left + inner.right) - (outer.left + outer.right);
+  const int dy = (inner.top + inner.bottom) - (outer.top + outer.bottom);
+  if (std::abs(dx) > 2 || std::abs(dy) > 2)
+    return ::testing::AssertionFailure()
+           << "window " << Quoted(WindowText(window)) << " at " << RectName(inner)
+           << " is not centred over " << Quoted(WindowText(owner)) << " at " << RectName(outer)
+           << ": its centre lies " << dx / 2.0 << " px right and " << dy / 2.0 << " px below";
+  return ::testing::AssertionSuccess();
+}
+
+namespace {
+
+std::vector<HWND> GroupWindows(const std::string& group) {
+  std::vector<HWND> found;
+  for (const WindowInfo& window : TopLevelWindows(0))
+    if (window.className == "ExplorerWClass" && window.caption == group)
+      found.push_back(window.hwnd);
+  return found;
+}
+
+}  // namespace
+
+std::vector<HWND> WaitForGroupWindows(const std::string& group, DWORD timeoutMs) {
+  if (PollUntil([&] { return !GroupWindows(group).empty(); }, timeoutMs))
+    PollUntil([&] { return GroupWindows(group).size() >= 2; }, 3000);
+  return GroupWindows(group);
+}
+
+void CloseGroupWindows(const std::string& group) {
+  for (HWND hwnd : GroupWindows(group)) {
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    WaitForWindowGone(hwnd, 5000);
+  }
+}
+
 // ---- Message boxes --------------------------------------------------------
 
 namespace {
 
 bool IsStaticWithId(HWND child, int id) {
-  return GetDlgCtrlID(child) == id && ChildClassName(child) == "Static";
+  return GetDlgCtrlID(child) == id && ClassName(child) == "Static";
 }
 
 }  // namespace
 
 bool IsMessageBox(HWND hwnd) {
-  if (ChildClassName(hwnd) != "#32770")
+  if (ClassName(hwnd) != "#32770")
     return false;
   bool hasText = false, hasIcon = false;
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    std::string className = ChildClassName(child);
+    std::string className = ClassName(child);
     if (className != "Static" && className != "Button")
       return false;
     hasText = hasText || IsStaticWithId(child, 0xFFFF);
@@ -206,7 +252,7 @@ std::vector<ControlInfo> ListControls(HWND dialog) {
     ControlInfo control;
     control.hwnd = child;
     control.id = static_cast<int>(GetWindowLongPtrA(child, GWLP_ID) & 0xFFFF);
-    control.className = ChildClassName(child);
+    control.className = ClassName(child);
     control.text = WindowText(child);
     control.style = WindowStyle(child);
     control.exStyle = WindowExStyle(child);

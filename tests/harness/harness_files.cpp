@@ -1,8 +1,8 @@
 // Files and directories: scratch copies of the distribution to start the
 // program from, and comparing what it installed.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 #include <algorithm>
 
@@ -44,40 +44,63 @@ Result CreateDirectories(const std::string& dir) {
   return ::testing::AssertionSuccess();
 }
 
-Result RemoveTree(const std::string& dir) {
-  std::string root = TrimTrailingSeparators(dir);
-  if (!DirectoryExists(root)) {
-    if (FileExists(root))
-      return ::testing::AssertionFailure() << root << " is a file, not a directory";
-    return ::testing::AssertionSuccess();
-  }
-  WIN32_FIND_DATAA entry;
+namespace {
+
+// dir as a whole \\?\ path, which the wide file functions follow beyond
+// MAX_PATH; its names read in the code page of this run, never byte by byte.
+std::wstring LongPath(const std::string& dir) {
+  std::wstring wide = AnsiToWide(dir);
+  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  full.resize(GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr));
+  while (full.size() > 3 && full.back() == L'\\')
+    full.pop_back();
+  if (full.compare(0, 2, L"\\\\") == 0)
+    return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+Result RemoveLongTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW entry;
   {
-    ScopedFindHandle find(FindFirstFileA(JoinPath(root, "*").c_str(), &entry));
-    if (find.get() != INVALID_HANDLE_VALUE) {
+    ScopedFindHandle find(FindFirstFileW((dir + L"\\*").c_str(), &entry));
+    if (find.ok()) {
       do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..")
+        std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..")
           continue;
-        std::string path = JoinPath(root, name);
+        std::wstring path = dir + L"\\" + name;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          Result removed = RemoveTree(path);
+          Result removed = RemoveLongTree(path);
           if (!removed)
             return removed;
         } else {
-          SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-          if (!DeleteFileA(path.c_str()))
+          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+          if (!DeleteFileW(path.c_str()))
             return ::testing::AssertionFailure()
-                   << "cannot delete " << path << ": " << LastErrorText();
+                   << "cannot delete " << WideToAnsi(path) << ": " << LastErrorText();
         }
-      } while (FindNextFileA(find.get(), &entry));
+      } while (FindNextFileW(find.get(), &entry));
     }
   }
-  SetFileAttributesA(root.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!RemoveDirectoryA(root.c_str()))
+  SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!RemoveDirectoryW(dir.c_str()))
     return ::testing::AssertionFailure()
-           << "cannot remove directory " << root << ": " << LastErrorText();
+           << "cannot remove directory " << WideToAnsi(dir) << ": " << LastErrorText();
   return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+Result RemoveTree(const std::string& dir) {
+  if (dir.empty())
+    return ::testing::AssertionSuccess();
+  std::wstring root = LongPath(dir);
+  DWORD attributes = GetFileAttributesW(root.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return ::testing::AssertionSuccess();
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return ::testing::AssertionFailure() << dir << " is a file, not a directory";
+  return RemoveLongTree(root);
 }
 
 std::vector<std::string> DirectoryEntries(const std::string& dir) {
@@ -145,7 +168,7 @@ Result CopyDistTo(const std::string& to) {
   return CopyDirectory(dist, to);
 }
 
-Result ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes) {
+Result ReadWholeFile(const std::string& path, std::string* bytes) {
   ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -154,17 +177,17 @@ Result ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes)
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size))
     return ::testing::AssertionFailure() << "size of " << path << ": " << LastErrorText();
-  bytes->assign(static_cast<size_t>(size.QuadPart), 0);
+  bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
   DWORD done = 0;
   if (!bytes->empty() &&
-      (!ReadFile(file.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &done, nullptr) ||
+      (!ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &done, nullptr) ||
        done != bytes->size()))
     return ::testing::AssertionFailure() << "cannot read " << path << ": " << LastErrorText()
                                          << ", " << done << " of " << bytes->size() << " bytes";
   return ::testing::AssertionSuccess();
 }
 
-Result WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+Result WriteWholeFile(const std::string& path, const std::string& bytes) {
   ScopedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.ok())
@@ -177,23 +200,47 @@ Result WriteWholeFile(const std::string& path, const std::vector<unsigned char>&
   return ::testing::AssertionSuccess();
 }
 
+namespace {
+
+// The bytes a (from whatA) are those of b (from whatB); says where they differ
+// otherwise, and shows both when they are short.
+Result SameBytes(const std::string& whatA, const std::string& a, const std::string& whatB,
+                 const std::string& b) {
+  size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at])
+    ++at;
+  if (at == a.size() && at == b.size())
+    return ::testing::AssertionSuccess();
+  ::testing::AssertionResult failure = ::testing::AssertionFailure();
+  failure << whatA << " (" << a.size() << " bytes) and " << whatB << " (" << b.size()
+          << " bytes) differ first at offset " << at;
+  if (a.size() <= 64 && b.size() <= 64)
+    failure << ": " << Quoted(a) << " against " << Quoted(b);
+  return failure;
+}
+
+}  // namespace
+
 Result FilesEqual(const std::string& a, const std::string& b) {
-  std::vector<unsigned char> first, second;
+  std::string first, second;
   Result read = ReadWholeFile(a, &first);
-  if (!read)
-    return read;
-  read = ReadWholeFile(b, &second);
-  if (!read)
-    return read;
-  if (first.size() != second.size())
-    return ::testing::AssertionFailure()
-           << a << " has " << first.size() << " bytes, " << b << " has " << second.size();
-  for (size_t i = 0; i < first.size(); ++i)
-    if (first[i] != second[i])
-      return ::testing::AssertionFailure()
-             << a << " and " << b << " differ first at offset " << i << ": " << int(first[i])
-             << " against " << int(second[i]);
-  return ::testing::AssertionSuccess();
+  if (read)
+    read = ReadWholeFile(b, &second);
+  return read ? SameBytes(a, first, b, second) : read;
+}
+
+Result FileHolds(const std::string& path, const std::string& bytes) {
+  std::string held;
+  Result read = ReadWholeFile(path, &held);
+  return read ? SameBytes(path, held, "the expected text", bytes) : read;
+}
+
+std::string Payload(const std::string& name, size_t size) {
+  std::string bytes;
+  for (size_t line = 0; bytes.size() < size; line++)
+    bytes += name + " line " + std::to_string(line) + "\n";
+  bytes.resize(size);
+  return bytes;
 }
 
 }  // namespace e2e

@@ -1,24 +1,14 @@
 // Input as a person gives it: clicks on buttons and list items, keys on the
 // focus window, characters typed into edit boxes.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 
 using namespace internal;
 
 namespace {
-
-std::wstring AnsiToWide(const std::string& ansi) {
-  if (ansi.empty())
-    return std::wstring();
-  int size =
-      MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(size, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), &wide[0], size);
-  return wide;
-}
 
 // What keeps a person from clicking window: gone, hidden, disabled, or on a
 // window disabled by a modal one in front. Empty when it can be clicked.

@@ -1,8 +1,8 @@
 // Dialog templates: the DIALOG and DIALOGEX resources of a program file, read
 // as the dialog manager reads them.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 
@@ -145,50 +145,23 @@ Result ParseDialogTemplate(const unsigned char* data, size_t size, DialogTemplat
   return ::testing::AssertionSuccess();
 }
 
-BOOL CALLBACK CollectDialogId(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
-  if (IS_INTRESOURCE(name))
-    reinterpret_cast<std::vector<int>*>(param)->push_back(
-        static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
-  return TRUE;
-}
-
-Result LoadDialogTemplate(HMODULE module, int id, DialogTemplate* dialog) {
-  HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
-  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data)
-    return ::testing::AssertionFailure() << "no dialog template " << id << ": " << LastErrorText();
-  *dialog = DialogTemplate();
-  dialog->resourceId = id;
-  return ParseDialogTemplate(static_cast<const unsigned char*>(data),
-                             SizeofResource(module, resource), dialog);
-}
-
 }  // namespace
-
-Result ReadDialogTemplates(const std::string& exePath, std::vector<DialogTemplate>* templates) {
-  ScopedDataModule module(LoadLibraryExA(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  if (!module.get())
-    return ::testing::AssertionFailure() << "cannot load " << exePath << ": " << LastErrorText();
-  std::vector<int> ids;
-  EnumResourceNamesA(module.get(), MAKEINTRESOURCEA(5) /* RT_DIALOG */, CollectDialogId,
-                     reinterpret_cast<LONG_PTR>(&ids));
-  templates->clear();
-  for (int id : ids) {
-    DialogTemplate dialog;
-    Result loaded = LoadDialogTemplate(module.get(), id, &dialog);
-    if (!loaded)
-      return loaded;
-    templates->push_back(dialog);
-  }
-  return ::testing::AssertionSuccess();
-}
 
 Result ReadDialogTemplate(const std::string& exePath, int id, DialogTemplate* dialog) {
   ScopedDataModule module(LoadLibraryExA(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module.get())
     return ::testing::AssertionFailure() << "cannot load " << exePath << ": " << LastErrorText();
-  return LoadDialogTemplate(module.get(), id, dialog);
+  HRSRC resource =
+      FindResourceA(module.get(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+  HGLOBAL loaded = resource ? LoadResource(module.get(), resource) : nullptr;
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data)
+    return ::testing::AssertionFailure()
+           << "no dialog template " << id << " in " << exePath << ": " << LastErrorText();
+  *dialog = DialogTemplate();
+  dialog->resourceId = id;
+  return ParseDialogTemplate(static_cast<const unsigned char*>(data),
+                             SizeofResource(module.get(), resource), dialog);
 }
 
 }  // namespace e2e

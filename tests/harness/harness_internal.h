@@ -3,10 +3,9 @@
 // Include only from the harness's .cpp files; harness.h is the tests' header.
 #pragma once
 
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <cstdio>
-#include <functional>
 #include <sstream>
 #include <string>
 
@@ -50,6 +49,16 @@ inline std::string WideToAnsi(const std::wstring& wide) {
   return ansi;
 }
 
+inline std::wstring AnsiToWide(const std::string& ansi) {
+  if (ansi.empty())
+    return std::wstring();
+  int size =
+      MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(size, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), &wide[0], size);
+  return wide;
+}
+
 inline std::string TrimTrailingSeparators(std::string path) {
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
     path.pop_back();
@@ -71,24 +80,6 @@ inline bool SendBounded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, L
   if (result)
     *result = static_cast<LRESULT>(answer);
   return true;
-}
-
-// Polls condition every kPollIntervalMs until it holds or timeoutMs passed.
-inline bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (condition())
-      return true;
-    if (GetTickCount64() >= deadline)
-      return false;
-    Sleep(kPollIntervalMs);
-  }
-}
-
-inline std::string ChildClassName(HWND hwnd) {
-  char name[256] = "";
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
 }
 
 // ---- Handle owners --------------------------------------------------------

@@ -1,7 +1,9 @@
-// End-to-end test harness: starts SETUP.EXE (or any program) under Wine and
-// drives its windows from the test process the way a person would.
-// Each section below names the file that implements it; what those files
-// share and the tests do not see is in harness_internal.h.
+// The test harness: starts SETUP.EXE (or any program) under Wine and drives
+// its windows from the test process the way a person would, and holds the
+// waits and the file helpers that every test program, the demonstration and
+// the benchmarks share. Each section below names the file that implements
+// it; what those files share and the tests do not see is in
+// harness_internal.h.
 //
 // Driving windows under Wine: what was measured (Wine 10.0, Xvfb 1024x768x24,
 // no window manager; harness_selftest_e2e.cpp shows most of it)
@@ -44,10 +46,9 @@
 // - Typed characters are WM_CHAR posted straight to the edit box; the edit
 //   takes them without having the focus.
 // - WM_GETFONT sent to another process's dialog or control answers 0 (the
-//   same message inside the process gives the font). So GetDialogBaseUnits
-//   finds the dialog's template in the program file and makes the template's
-//   font here the way the dialog manager does; MS Sans Serif 8 gives 7 x 13,
-//   as MapDialogRect does inside the program.
+//   same message inside the process gives the font). So BaseUnitsOfTemplate
+//   makes the template's font here the way the dialog manager does, and gets
+//   what MapDialogRect gives inside the program.
 // - SendMessageTimeout returns 0 also when the answer is 0 (e.g. WM_GETFONT,
 //   LB_GETCOUNT of an empty list); only GetLastError tells a time-out.
 // - GetWindowTextA of another process's edit box returns "" whatever it
@@ -55,12 +56,15 @@
 //   A forms of list-box messages do not work across processes; the W forms
 //   used here do.
 // - EnableWindow works on another process's windows.
-// - Control styles are not always the template's: an edit box drops
-//   WS_BORDER and gets WS_EX_CLIENTEDGE instead; a drop-down combo box's
+// - Control styles are not always the template's: an edit box and a list
+//   box drop WS_BORDER and get WS_EX_CLIENTEDGE instead, a list box drops
+//   WS_VSCROLL while its items fit; a drop-down combo box's
 //   window is its selection field; a list box without LBS_NOINTEGRALHEIGHT
-//   shrinks to whole items (ControlMatchesTemplate allows for the last two).
-// - The old-style file dialog on a program's own template is found by
-//   FindDialogTemplate through its size (its caption is the dialog's title).
+//   shrinks to whole items; an icon static takes its icon's size; a static
+//   named by ordinal reads back as 0xFF and the ordinal's low byte
+//   (DialogMatchesTemplate allows for these).
+// - The old-style file dialog on a program's own template shows Wine's own
+//   title, not the template's caption.
 // - A Wine message box is a "#32770" window whose text is the static with id
 //   0xFFFF, with an icon static of id 0x440 (1088) and the buttons; statics of
 //   a program's own dialogs usually have id 0xFFFF too (IDC_STATIC), so
@@ -104,13 +108,28 @@ using Result = ::testing::AssertionResult;
 constexpr DWORD kDefaultTimeoutMs = 10000;
 constexpr DWORD kPollIntervalMs = 25;
 
+// ---- Waiting (harness_process.cpp) ----------------------------------------
+
+// Waits like WaitForMultipleObjects for any of handles, dispatching this
+// thread's messages meanwhile. A DDE connect is a message sent to every
+// top-level window, the test's own DDEML windows among them: a test that
+// waits without dispatching holds up every other program's connect.
+DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs);
+// Lets ms pass, dispatching this thread's messages.
+void SleepPumping(DWORD ms);
+// Looks at condition every kPollIntervalMs, dispatching this thread's
+// messages in between, until it holds (true) or timeoutMs have passed (false).
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs);
+
 // ---- Files and directories (harness_files.cpp) ----------------------------
 
 // dir + "\" + name, without doubling a trailing backslash.
 std::string JoinPath(const std::string& dir, const std::string& name);
 // Creates dir and its missing parents; an existing directory is fine.
 Result CreateDirectories(const std::string& dir);
-// Removes dir with everything in it (read-only files too); a missing dir is fine.
+// Removes dir with everything in it (read-only files too); a missing dir is
+// fine. Paths longer than MAX_PATH and names in any code page are removed
+// too: the tree is walked by the wide functions.
 Result RemoveTree(const std::string& dir);
 // The names in dir without "." and "..", sorted; none when dir cannot be
 // read. Whole names of any code page: dir and the pattern are joined with one
@@ -123,11 +142,16 @@ Result CopyDirectory(const std::string& from, const std::string& to);
 // Copies the distribution directory into to (a scratch copy to start SETUP.EXE from).
 Result CopyDistTo(const std::string& to);
 // Reads a whole file.
-Result ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes);
+Result ReadWholeFile(const std::string& path, std::string* bytes);
 // Writes a whole file, replacing it.
-Result WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+Result WriteWholeFile(const std::string& path, const std::string& bytes);
 // Both files exist and have the same bytes; says where they differ otherwise.
 Result FilesEqual(const std::string& a, const std::string& b);
+// The file holds exactly bytes; says where it differs otherwise.
+Result FileHolds(const std::string& path, const std::string& bytes);
+// size bytes of numbered lines naming the file: every 4096-byte chunk differs
+// from the others, so that a chunk misplaced or left out shows.
+std::string Payload(const std::string& name, size_t size);
 // A file (not a directory) exists at path.
 bool FileExists(const std::string& path);
 // A directory exists at path.
@@ -207,6 +231,16 @@ Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInf
                              DWORD timeoutMs = kDefaultTimeoutMs);
 // Waits until hwnd is destroyed.
 Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
+// owner owns window, and window's centre is within a pixel of owner's.
+Result CentredOver(HWND window, HWND owner);
+
+// Wine's shell opens an explorer window on a program group for each of
+// CreateGroup and ShowGroup, from processes it starts for them, and at times
+// only one of the two shows (measured: 1 in 6 runs). Waits up to timeoutMs for
+// the first, then a little for the second, and gives those that show.
+std::vector<HWND> WaitForGroupWindows(const std::string& group, DWORD timeoutMs = 20000);
+// Closes the explorer windows on group and waits until they are gone.
+void CloseGroupWindows(const std::string& group);
 
 struct MessageBoxInfo {
   HWND hwnd = nullptr;
@@ -269,8 +303,6 @@ struct DialogTemplate {
   std::vector<DialogTemplateItem> controls;
 };
 
-// Every dialog template (numeric ids) in the resources of a program file.
-Result ReadDialogTemplates(const std::string& exePath, std::vector<DialogTemplate>* templates);
 // Dialog template id of a program file.
 Result ReadDialogTemplate(const std::string& exePath, int id, DialogTemplate* dialog);
 
@@ -282,32 +314,25 @@ struct DialogBaseUnits {
   int y = 0;
 };
 
-// The base units the dialog manager derives from a template font.
-Result BaseUnitsOfFont(const std::string& faceName, int pointSize, int weight, bool italic,
-                       DialogBaseUnits* units);
-// The base units of a template: its font's, or the system font's without DS_SETFONT.
+// The base units the dialog manager derives from a template: its font's, or
+// the system font's without DS_SETFONT. Made here as the dialog manager makes
+// them: WM_GETFONT cannot be asked, across processes Wine answers it with 0.
 Result BaseUnitsOfTemplate(const DialogTemplate& dialog, DialogBaseUnits* units);
-// The template that dialog was made from: one of its program's templates with
-// the same caption and a client area of the size it gives, else any template
-// of that size. found and units may be null.
-Result FindDialogTemplate(HWND dialog, DialogTemplate* found, DialogBaseUnits* units);
-// The base units of dialog, from its template's font (FindDialogTemplate).
-// WM_GETFONT cannot be used: across processes Wine answers it with 0.
-Result GetDialogBaseUnits(HWND dialog, DialogBaseUnits* units);
-// A template rectangle in pixels, the way the dialog manager places a control.
-RECT DialogToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
-// Control id sits where the template (x, y, cx, cy in dialog units) puts it,
-// to within one pixel on every edge. A drop-down combo box is as high as its
-// selection field and a list box without LBS_NOINTEGRALHEIGHT as high as its
-// whole items fit: for those only the bottom edge is not compared (a list box
-// must not be higher than its template).
-Result ControlMatchesTemplate(HWND dialog, int id, int x, int y, int cx, int cy);
-// The dialog's client area is the template's cx by cy, to within one pixel.
-Result ClientMatchesTemplate(HWND dialog, int cx, int cy);
-// The dialog's controls are its template's, in order: same ids, classes and
-// rectangles (as ControlMatchesTemplate). Texts and styles may change at run
-// time and are not compared. Hidden controls count.
-Result ControlsMatchTemplate(HWND dialog);
+// dialog shows template templateId of its own program file: the same caption,
+// style and extended style (less what the system adds to every dialog), a
+// client area of the template's size, and the template's controls in tab
+// order with their ids, classes, texts, styles and rectangles, each edge to
+// within a pixel. Allowed for, as the system changes them: an edit box's text
+// (the program's to fill); the WS_BORDER of an edit or list box (drawn as
+// WS_EX_CLIENTEDGE); scroll bars (they come and go with the contents); the
+// height of a drop-down combo box (its selection field) and of a list box
+// without LBS_NOINTEGRALHEIGHT (whole items, no higher than the template);
+// the size of an icon static (its icon's). Every difference is listed.
+Result DialogMatchesTemplate(HWND dialog, int templateId);
+// dialog has the client size that template templateId of its program file
+// gives: it was made from that template, whatever has been changed since (a
+// common dialog on a program's template has its own caption and texts).
+Result DialogSizeMatchesTemplate(HWND dialog, int templateId);
 
 // ---- Input (harness_input.cpp) --------------------------------------------
 
@@ -358,8 +383,6 @@ DWORD WindowStyle(HWND hwnd);
 DWORD WindowExStyle(HWND hwnd);
 // Window class name.
 std::string ClassName(HWND hwnd);
-// The window is visible and enabled.
-bool IsVisibleAndEnabled(HWND hwnd);
 
 // ---- Pixels (harness_reading.cpp) -----------------------------------------
 

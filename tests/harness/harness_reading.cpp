@@ -1,10 +1,10 @@
 // Reading windows: their texts, list contents and styles, their pixels, and
 // pictures of the screen.
-#include "tests/e2e/harness.h"
+#include "tests/harness/harness.h"
 
 #include <cstdio>
 
-#include "tests/e2e/harness_internal.h"
+#include "tests/harness/harness_internal.h"
 
 namespace e2e {
 
@@ -78,9 +78,11 @@ DWORD WindowStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GW
 
 DWORD WindowExStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE)); }
 
-std::string ClassName(HWND hwnd) { return hwnd ? ChildClassName(hwnd) : std::string(); }
-
-bool IsVisibleAndEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+std::string ClassName(HWND hwnd) {
+  char name[256] = "";
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
 
 // ---- Pixels ---------------------------------------------------------------
 
@@ -192,11 +194,9 @@ Result WriteBmp(HDC dc, HBITMAP bitmap, int width, int height, const std::string
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof file + sizeof header;
   file.bfSize = file.bfOffBits + header.biSizeImage;
-  std::vector<unsigned char> bytes(reinterpret_cast<unsigned char*>(&file),
-                                   reinterpret_cast<unsigned char*>(&file) + sizeof file);
-  bytes.insert(bytes.end(), reinterpret_cast<unsigned char*>(&header),
-               reinterpret_cast<unsigned char*>(&header) + sizeof header);
-  bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+  bytes.append(pixels.begin(), pixels.end());
   return WriteWholeFile(path, bytes);
 }
 
