@@ -1,5 +1,6 @@
 #include "install/file_installer.h"
 
+#include "paths/path_util.h"
 #include "rt/mbscmp.h"
 
 namespace {

@@ -5,7 +5,6 @@
 
 #include "afx/afxstr.h"
 #include "install/progress_dlg.h"
-#include "paths/path_util.h"
 
 class CFileInstaller {
  public:
