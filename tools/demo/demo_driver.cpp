@@ -7,6 +7,8 @@
 // and frames are drawn; SETUP.EXE starts on the same desktop.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <stdio.h>
 
 #include <string>
@@ -112,15 +114,31 @@ bool RunDemo(Process& setup, const std::string& dist) {
   return Check(ClickControl(success, IDOK), "Success OK");
 }
 
+BOOL CALLBACK FindFileList(HWND hwnd, LPARAM lParam) {
+  if (ClassName(hwnd) != "SysListView32")
+    return TRUE;
+  *reinterpret_cast<HWND*>(lParam) = hwnd;
+  return FALSE;
+}
+
 // The shell's window on the group it made, which stays after SETUP.EXE.
+// It fills its file list after it shows: the picture waits for the three
+// shortcuts.
 void ShowProgramGroup() {
   std::vector<HWND> windows = WaitForGroupWindows("ORLO");
   if (windows.empty()) {
     fprintf(stderr, "demo: no window shows the ORLO group\n");
     return;
   }
-  SetForegroundWindow(windows.back());
-  if (Check(PaintPending(windows.back()), "program group"))
+  HWND window = windows.back();
+  HWND list = NULL;
+  EnumChildWindows(window, FindFileList, reinterpret_cast<LPARAM>(&list));
+  if (!PollUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; })) {
+    fprintf(stderr, "demo: the group's window does not list three shortcuts\n");
+    return;
+  }
+  SetForegroundWindow(window);
+  if (Check(PaintPending(window), "program group"))
     SaveShot("7-program-group");
 }
 
