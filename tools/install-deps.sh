@@ -14,6 +14,7 @@
 set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 . tools/wine-root.sh
+. tools/x86-mode.sh
 
 packages=(
   cmake ninja-build            # the build
@@ -108,10 +109,49 @@ make_wine_root() {
   step "root: complete ($(du -sh "$root" | cut -f1))"
 }
 
+# The emulated machine's part of the root (tools/x86-vm.sh): the kernel
+# with its modules (about 110 MB), an initramfs that mounts the root over
+# 9p, and Xvfb. About 90 s, once.
+make_vm_parts() {
+  local root=$ORLO_WINE_ROOT log
+  need_root "add the emulated machine's kernel to $root"
+  log=$(dirname "$root")/wine10-root-vm.log
+  : >"$log"
+  rm -f "$root/$ORLO_WINE_ROOT_VM_STAMP"
+  step "vm: the initramfs mounts a 9p root and carries only the modules named"
+  mkdir -p "$root/etc/initramfs-tools/conf.d"
+  printf '9p\n9pnet\n9pnet_virtio\n' >"$root/etc/initramfs-tools/modules"
+  echo "MODULES=list" >"$root/etc/initramfs-tools/conf.d/orlo-vm.conf"
+  step "vm: installing Debian 13's kernel, initramfs-tools, Xvfb and xauth in the root (log: $log)"
+  in_new_root apt-get update -q --error-on=any >>"$log" 2>&1
+  in_new_root apt-get install -y -q --no-install-recommends linux-image-amd64 initramfs-tools xvfb xauth >>"$log" 2>&1
+  in_new_root update-initramfs -u -k all >>"$log" 2>&1
+  ls "$root"/boot/vmlinuz-* "$root"/boot/initrd.img-* >>"$log"
+  echo "$ORLO_WINE_ROOT_VM_RECIPE" >"$root/$ORLO_WINE_ROOT_VM_STAMP"
+}
+
+# The machine's init is ours; a changed one is copied in again.
+install_vm_init() {
+  local init=$ORLO_WINE_ROOT/usr/local/sbin/orlo-vm-init
+  cmp -s tools/x86-vm-init.sh "$init" && return 0
+  need_root "install the emulated machine's init into $ORLO_WINE_ROOT"
+  step "vm: installing the machine's init"
+  install -m 755 tools/x86-vm-init.sh "$init"
+}
+
 install_host_packages
-if wine_root_is_complete; then
-  exit 0
+if ! wine_root_is_complete; then
+  started=$(date +%s)
+  make_wine_root
+  echo "install-deps: the Wine 10 root took $(($(date +%s) - started)) s"
 fi
-started=$(date +%s)
-make_wine_root
-echo "install-deps: the Wine 10 root took $(($(date +%s) - started)) s"
+if [ "$(orlo_x86_mode)" = vm ]; then
+  packages=(qemu-system-x86)   # the emulated machine
+  install_host_packages
+  if ! wine_root_vm_is_complete; then
+    started=$(date +%s)
+    make_vm_parts
+    echo "install-deps: the emulated machine's part of the root took $(($(date +%s) - started)) s"
+  fi
+  install_vm_init
+fi

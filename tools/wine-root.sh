@@ -16,3 +16,15 @@ wine_root_is_complete() {
   [ -f "$ORLO_WINE_ROOT/$ORLO_WINE_ROOT_STAMP" ] &&
     [ "$(cat "$ORLO_WINE_ROOT/$ORLO_WINE_ROOT_STAMP")" = "$ORLO_WINE_ROOT_RECIPE" ]
 }
+
+# What the emulated machine of tools/x86-vm.sh needs in the root, made only
+# on a machine that runs no 32-bit code (or when ORLO_X86=vm asks for it):
+# Debian 13's kernel, an initramfs that can mount a 9p root, an X server for
+# the machine's own display, and its init.
+ORLO_WINE_ROOT_VM_STAMP=.orlo-vm-complete
+ORLO_WINE_ROOT_VM_RECIPE="linux-image-amd64 initramfs-tools(9p,MODULES=list) xvfb xauth init v1"
+
+wine_root_vm_is_complete() {
+  [ -f "$ORLO_WINE_ROOT/$ORLO_WINE_ROOT_VM_STAMP" ] &&
+    [ "$(cat "$ORLO_WINE_ROOT/$ORLO_WINE_ROOT_VM_STAMP")" = "$ORLO_WINE_ROOT_VM_RECIPE" ]
+}

@@ -12,8 +12,15 @@
 # one. Without a display, an Xvfb is started. The program's output is
 # collected through a file, because Wine's helper processes inherit our
 # stdout and would keep a pipe open.
+# On a machine whose kernel runs no 32-bit code, the i686 build's programs
+# run in an emulated machine (tools/x86-vm.sh): with ORLO_VM_DIR set, this
+# script hands its whole work to that machine, where it runs again with
+# ORLO_IN_VM set, already inside the root.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+if [ -n "${ORLO_VM_DIR:-}" ] && [ -z "${ORLO_IN_VM:-}" ]; then
+  exec "$here/x86-vm.sh" run "$@"
+fi
 . "$here/wine-root.sh"
 checkout=$(dirname "$here")
 
@@ -29,14 +36,20 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-if ! wine_root_is_complete; then
+if [ -z "${ORLO_IN_VM:-}" ] && ! wine_root_is_complete; then
   echo "wine-run.sh: no complete Wine 10 root at $ORLO_WINE_ROOT; run tools/install-deps.sh as root" >&2
   exit 125
 fi
 
 # Runs a command inside the root. The host's /dev is shared whole, so that
 # every program of one Wine server sees the same /dev/shm and /dev/full.
+# In the emulated machine the root is the machine's own file system.
 in_root() {
+  if [ -n "${ORLO_IN_VM:-}" ]; then
+    (cd "$PWD" && exec env -u WINEARCH PATH=/usr/lib/wine:/usr/bin:/bin HOME=/root \
+      LANG="$locale" LC_ALL="$locale" WINEPREFIX="$prefix" "$@")
+    return $?
+  fi
   local binds=(--bind "$checkout" "$checkout")
   case "$prefix" in
     "$checkout"/* | /tmp/*) ;;
@@ -76,7 +89,11 @@ start_xvfb() {
 
 # Make the prefix once; concurrent tests wait for the first one.
 mkdir -p "$(dirname "$prefix")"
-exec 9>"$prefix.lock"
+lock=$prefix.lock
+# QEMU's 9p server grants every lock without keeping it: in the emulated
+# machine the locks are files of its own.
+[ -z "${ORLO_IN_VM:-}" ] || lock=/tmp/orlo-prefix$(echo "$prefix" | tr / _).lock
+exec 9>"$lock"
 flock 9
 if ! [ -f "$prefix/system.reg" ]; then
   {
