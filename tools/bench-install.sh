@@ -24,8 +24,10 @@ win() { echo "Z:$1" | tr / '\\'; }
 
 work=$(mktemp -d /tmp/orlo-bench-install.XXXXXX)
 trap 'rm -rf "$work"; for b in "${builds[@]}"; do tools/wine-run.sh --prefix "$b/wineprefix" --wineserver -k 2>/dev/null || true; done' EXIT
-# The product's files, from the one list of them.
-files=$(sed -n 's/^  F("\([^"]*\)".*/\1/p' res/product_files.h | tr '\n' ' ')
+# The product's files, from the one list of them, read by the compiler as
+# the programs read it (some entries name their file through a macro).
+files=$(printf '#include "res/product_files.h"\nORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)\n' |
+  x86_64-w64-mingw32-gcc -E -P -x c -I. - | tr -d '",')
 mkdir -p "$work/large-data"
 for f in $files; do
   head -c $((64 * 1024 * 1024 / 10)) /dev/urandom >"$work/large-data/$f"
