@@ -117,9 +117,10 @@ constexpr DWORD kPollIntervalMs = 25;
 DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs);
 // Lets ms pass, dispatching this thread's messages.
 void SleepPumping(DWORD ms);
-// Looks at condition every kPollIntervalMs, dispatching this thread's
-// messages in between, until it holds (true) or timeoutMs have passed (false).
-bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs);
+// Looks at condition every pollMs, dispatching this thread's messages in
+// between, until it holds (true) or timeoutMs have passed (false).
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs,
+               DWORD pollMs = kPollIntervalMs);
 
 // ---- Files and directories (harness_files.cpp) ----------------------------
 
@@ -224,11 +225,12 @@ std::string DescribeWindows(DWORD pid);
 // Waits for a visible top-level window of pid whose caption is exactly caption.
 Result WaitForWindow(DWORD pid, const std::string& caption, HWND* found,
                      DWORD timeoutMs = kDefaultTimeoutMs);
-// Waits for a top-level window of pid that match accepts; what names it in the
-// message. All waits for windows of pid stop early when pid has ended.
+// Waits for a top-level window of pid that match accepts, looking every
+// pollMs; what names it in the message. All waits for windows of pid stop
+// early when pid has ended.
 Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInfo&)>& match,
                              const std::string& what, HWND* found,
-                             DWORD timeoutMs = kDefaultTimeoutMs);
+                             DWORD timeoutMs = kDefaultTimeoutMs, DWORD pollMs = kPollIntervalMs);
 // Waits until hwnd is destroyed.
 Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
 // owner owns window, and window's centre is within a pixel of owner's.

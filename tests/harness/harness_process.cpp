@@ -36,14 +36,14 @@ DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
 
 void SleepPumping(DWORD ms) { WaitPumping(0, nullptr, ms); }
 
-bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
     if (condition())
       return true;
     if (GetTickCount64() >= deadline)
       return false;
-    SleepPumping(kPollIntervalMs);
+    SleepPumping(pollMs);
   }
 }
 

@@ -87,7 +87,7 @@ class ProcessWatch {
 }  // namespace
 
 Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInfo&)>& match,
-                             const std::string& what, HWND* found, DWORD timeoutMs) {
+                             const std::string& what, HWND* found, DWORD timeoutMs, DWORD pollMs) {
   ProcessWatch process(pid);
   HWND hit = nullptr;
   bool ended = false;
@@ -101,7 +101,7 @@ Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInf
           }
         return ended;
       },
-      timeoutMs);
+      timeoutMs, pollMs);
   if (!seen || !hit) {
     ::testing::AssertionResult failure = ::testing::AssertionFailure();
     failure << "no " << what << " of pid " << pid;

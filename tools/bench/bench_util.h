@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <stdio.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -24,18 +26,53 @@ inline double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// A visible top-level window of pid captioned caption, nullptr if none shows
-// within timeoutMs. Looked for every millisecond: the harness's waits look
-// every 25 ms, too coarse for a timing.
-inline HWND WaitForCaption(DWORD pid, const std::string& caption, double timeoutMs) {
-  const double start = Now();
-  while (Now() - start < timeoutMs) {
-    for (const e2e::WindowInfo& w : e2e::TopLevelWindows(pid))
-      if (w.visible && w.caption == caption)
-        return w.hwnd;
-    Sleep(1);
+// Waits for a visible top-level window of pid captioned caption, looking
+// every millisecond: the harness's 25 ms would blur a timing. A message box
+// that shows instead, other than ignore (one just clicked and not yet gone),
+// is the program reporting a failure: the wait ends there and says its
+// caption and text. A time-out lists the windows of pid, as the harness's
+// waits do.
+inline e2e::Result WaitForCaption(DWORD pid, const std::string& caption, HWND* found,
+                                  DWORD timeoutMs, HWND ignore = nullptr) {
+  // Whether a window is a message box is settled by the time it shows; ask
+  // once per window, not every millisecond while the program under
+  // measurement competes for the same Wine server.
+  std::vector<HWND> notBoxes = {ignore};
+  auto isOtherMessageBox = [&](HWND hwnd) {
+    if (std::find(notBoxes.begin(), notBoxes.end(), hwnd) != notBoxes.end())
+      return false;
+    if (e2e::IsMessageBox(hwnd))
+      return true;
+    notBoxes.push_back(hwnd);
+    return false;
+  };
+  HWND hit = nullptr;
+  bool captioned = false;
+  e2e::Result seen = e2e::WaitForWindowMatching(
+      pid,
+      [&](const e2e::WindowInfo& w) {
+        captioned = w.caption == caption;
+        return w.visible && (captioned || isOtherMessageBox(w.hwnd));
+      },
+      "visible window \"" + caption + "\"", &hit, timeoutMs, 1);
+  if (!seen)
+    return seen;
+  if (!captioned) {
+    const e2e::MessageBoxInfo box = e2e::ReadMessageBox(hit);
+    return ::testing::AssertionFailure()
+           << "pid " << pid << " shows message box \"" << box.caption << "\" saying \"" << box.text
+           << "\" instead of \"" << caption << "\"";
   }
-  return nullptr;
+  *found = hit;
+  return ::testing::AssertionSuccess();
+}
+
+// True when result holds; else prints which step failed and what was seen.
+inline bool Check(const e2e::Result& result, const std::string& step) {
+  if (result)
+    return true;
+  fprintf(stderr, "%s: %s\n", step.c_str(), result.message());
+  return false;
 }
 
 }  // namespace bench

@@ -105,9 +105,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE prev, LPSTR cmdLine, int show) 
     wsprintfA(text, "To: %s", path);
     SetDlgItemTextA(dialog, IDC_TO, text);
     HANDLE dest = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (dest == INVALID_HANDLE_VALUE)
+      return Fail("create", path);
     wsprintfA(path, "%s\\%s", sourceDir, kFiles[i]);
     HANDLE source = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (dest == INVALID_HANDLE_VALUE || source == INVALID_HANDLE_VALUE)
+    if (source == INVALID_HANDLE_VALUE)
       return Fail("open", path);
     DWORD got, put;
     while (ReadFile(source, buffer, kChunk, &got, NULL) && got > 0) {

@@ -27,8 +27,13 @@
 namespace {
 
 using namespace e2e;
+using bench::Check;
 using bench::Median;
 using bench::Now;
+using bench::WaitForCaption;
+
+// How long one run of a program over a payload may take.
+constexpr DWORD kRunTimeoutMs = 120000;
 
 struct Timing {
   double ms = -1;
@@ -36,27 +41,31 @@ struct Timing {
   SIZE_T peakPrivate = 0;
 };
 
-bool Fail(const char* what) {
-  fprintf(stderr, "install_bench: %s\n", what);
-  return false;
-}
+// A payload directory: SETUP.EXE and the ten files.
+struct PayloadDir {
+  std::string name;  // for the report and the failure messages
+  std::string dir;
+  long long bytes = 0;
+};
 
 // SETUP.EXE: Welcome, then the destination typed and OK; timed until the
 // group question; then Skip and Success close the run.
-bool TimeSetup(const std::string& dist, const std::string& dest, Timing* t) {
+bool TimeSetup(const PayloadDir& payload, const std::string& dest, Timing* t) {
+  const std::string run = "install_bench: SETUP.EXE, " + payload.name + ": ";
   RemoveTree(dest);
   Process p;
-  HWND welcome = nullptr, installDir = nullptr;
-  if (!p.Start(JoinPath(dist, "SETUP.EXE"), dist) || !WaitForWindow(p.pid(), "Welcome", &welcome) ||
-      !ClickControl(welcome, IDOK) || !WaitForWindow(p.pid(), "Install Directory", &installDir) ||
-      !ReplaceText(Control(installDir, IDC_DEST_DIR), dest))
-    return Fail("SETUP.EXE did not reach Install Directory");
+  HWND welcome = nullptr, installDir = nullptr, appGroup = nullptr, success = nullptr;
+  if (!Check(p.Start(JoinPath(payload.dir, "SETUP.EXE"), payload.dir), run + "start") ||
+      !Check(WaitForWindow(p.pid(), "Welcome", &welcome), run + "Welcome") ||
+      !Check(ClickControl(welcome, IDOK), run + "Continue in Welcome") ||
+      !Check(WaitForWindow(p.pid(), "Install Directory", &installDir), run + "Install Directory") ||
+      !Check(ReplaceText(Control(installDir, IDC_DEST_DIR), dest), run + "typing the destination"))
+    return false;
   double start = Now();
-  if (!ClickControl(installDir, IDOK))
-    return Fail("no OK in Install Directory");
-  HWND appGroup = bench::WaitForCaption(p.pid(), "Create Application Group", 120000);
-  if (!appGroup)
-    return Fail("SETUP.EXE did not reach the group question");
+  if (!Check(ClickControl(installDir, IDOK), run + "OK in Install Directory") ||
+      !Check(WaitForCaption(p.pid(), "Create Application Group", &appGroup, kRunTimeoutMs),
+             run + "the copy"))
+    return false;
   t->ms = Now() - start;
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
@@ -64,38 +73,38 @@ bool TimeSetup(const std::string& dist, const std::string& dest, Timing* t) {
     t->peakWorkingSet = counters.PeakWorkingSetSize;
     t->peakPrivate = counters.PeakPagefileUsage;
   }
-  HWND success = nullptr;
   DWORD code = 0;
-  if (!ClickControl(appGroup, IDCANCEL) || !WaitForWindow(p.pid(), "Success", &success) ||
-      !ClickControl(success, IDOK) || !p.WaitForExit(&code))
-    return Fail("SETUP.EXE did not end");
-  return true;
+  return Check(ClickControl(appGroup, IDCANCEL), run + "Skip in Create Application Group") &&
+         Check(WaitForWindow(p.pid(), "Success", &success), run + "Success") &&
+         Check(ClickControl(success, IDOK), run + "OK in Success") &&
+         Check(p.WaitForExit(&code), run + "its end");
 }
 
 // The floor program, timed from OK on its "Floor" box to its "Floor done" box.
-bool TimeFloor(const std::string& floor, const std::string& dist, const std::string& dest,
+bool TimeFloor(const std::string& floor, const PayloadDir& payload, const std::string& dest,
                const char* mode, Timing* t) {
+  const std::string run =
+      "install_bench: floor (" + std::string(mode) + "), " + payload.name + ": ";
   RemoveTree(dest);
   Process p;
-  MessageBoxInfo box;
-  if (!p.Start(floor, dist, "\"" + dist + "\" \"" + dest + "\" " + mode) ||
-      !WaitForMessageBox(p.pid(), &box) || box.caption != "Floor")
-    return Fail("the floor program did not start");
+  HWND box = nullptr, done = nullptr;
+  if (!Check(p.Start(floor, payload.dir, "\"" + payload.dir + "\" \"" + dest + "\" " + mode),
+             run + "start") ||
+      !Check(WaitForCaption(p.pid(), "Floor", &box, kDefaultTimeoutMs), run + "its Floor box"))
+    return false;
   double start = Now();
-  if (!ClickControl(box.hwnd, IDOK))
-    return Fail("no OK on the floor's box");
-  HWND done = bench::WaitForCaption(p.pid(), "Floor done", 120000);
-  if (!done)
-    return Fail("the floor program did not finish");
+  if (!Check(ClickControl(box, IDOK), run + "OK in Floor") ||
+      !Check(WaitForCaption(p.pid(), "Floor done", &done, kRunTimeoutMs, box), run + "the copy"))
+    return false;
   t->ms = Now() - start;
   DWORD code = 0;
-  if (!ClickControl(done, IDOK) || !p.WaitForExit(&code))
-    return Fail("the floor program did not end");
-  return true;
+  return Check(ClickControl(done, IDOK), run + "OK in Floor done") &&
+         Check(p.WaitForExit(&code), run + "its end");
 }
 
 // Wine's xcopy, from its start to its end.
-bool TimeXcopy(const std::string& dist, const std::string& dest, Timing* t) {
+bool TimeXcopy(const PayloadDir& payload, const std::string& dest, Timing* t) {
+  const std::string run = "install_bench: xcopy, " + payload.name + ": ";
   RemoveTree(dest);
   CreateDirectories(dest);
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -106,18 +115,28 @@ bool TimeXcopy(const std::string& dist, const std::string& dest, Timing* t) {
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdOutput = si.hStdError = nul;
   PROCESS_INFORMATION pi = {};
-  std::string command = "xcopy.exe /Y /Q \"" + dist + "\\*.*\" \"" + dest + "\\\"";
+  std::string command = "xcopy.exe /Y /Q \"" + payload.dir + "\\*.*\" \"" + dest + "\\\"";
   double start = Now();
   BOOL started =
       CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  if (started) {
-    WaitForSingleObject(pi.hProcess, 120000);
-    t->ms = Now() - start;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
+  DWORD startError = GetLastError();
   CloseHandle(nul);
-  return started || Fail("xcopy did not start");
+  if (!started)
+    return Check(::testing::AssertionFailure() << "error " << startError, run + "start");
+  DWORD waited = WaitForSingleObject(pi.hProcess, kRunTimeoutMs);
+  t->ms = Now() - start;
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  if (waited != WAIT_OBJECT_0)
+    TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  if (waited != WAIT_OBJECT_0)
+    return Check(::testing::AssertionFailure() << "still running after " << kRunTimeoutMs << " ms",
+                 run + "its end");
+  return Check(code == 0 ? ::testing::AssertionSuccess()
+                         : ::testing::AssertionFailure() << "exit code " << code,
+               run + "its end");
 }
 
 struct Series {
@@ -125,12 +144,12 @@ struct Series {
   SIZE_T peakWorkingSet = 0, peakPrivate = 0;
 };
 
-bool RunRound(const std::string& dist, const std::string& floorExe, const std::string& dest,
+bool RunRound(const PayloadDir& payload, const std::string& floorExe, const std::string& dest,
               Series* s) {
   Timing setup, floor, pump, copy, xcopy;
-  if (!TimeFloor(floorExe, dist, dest, "full", &floor) || !TimeSetup(dist, dest, &setup) ||
-      !TimeFloor(floorExe, dist, dest, "pump", &pump) ||
-      !TimeFloor(floorExe, dist, dest, "copy", &copy) || !TimeXcopy(dist, dest, &xcopy))
+  if (!TimeFloor(floorExe, payload, dest, "full", &floor) || !TimeSetup(payload, dest, &setup) ||
+      !TimeFloor(floorExe, payload, dest, "pump", &pump) ||
+      !TimeFloor(floorExe, payload, dest, "copy", &copy) || !TimeXcopy(payload, dest, &xcopy))
     return false;
   s->setup.push_back(setup.ms);
   s->floor.push_back(floor.ms);
@@ -142,24 +161,30 @@ bool RunRound(const std::string& dist, const std::string& floorExe, const std::s
   return true;
 }
 
-long long PayloadBytes(const std::string& dist) {
+// The payload's directory holds every file of the product; counts their bytes.
+bool ReadPayload(const std::string& name, const std::string& dir, PayloadDir* payload) {
   static const char* const files[] = {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)};
-  long long total = 0;
-  for (const char* name : files) {
+  payload->name = name;
+  payload->dir = dir;
+  payload->bytes = 0;
+  for (const char* file : files) {
+    const std::string path = JoinPath(dir, file);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(JoinPath(dist, name).c_str(), GetFileExInfoStandard, &data))
-      total += ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+      return Check(::testing::AssertionFailure()
+                       << "missing " << path << " (error " << GetLastError() << ")",
+                   "install_bench: " + name);
+    payload->bytes += ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
   }
-  return total;
+  return true;
 }
 
-void Report(const char* title, const std::string& dist, const Series& s, int rounds) {
-  long long bytes = PayloadBytes(dist);
-  double chunks = (double)((bytes + 4095) / 4096);
+void Report(const PayloadDir& payload, const Series& s, int rounds) {
+  double chunks = (double)((payload.bytes + 4095) / 4096);
   double setup = Median(s.setup), floor = Median(s.floor), pump = Median(s.pumpOnly),
          copy = Median(s.copyOnly), xcopy = Median(s.xcopy);
-  printf("%s: %lld bytes in 10 files, %.0f chunks; medians of %d rounds\n", title, bytes, chunks,
-         rounds);
+  printf("%s: %lld bytes in 10 files, %.0f chunks; medians of %d rounds\n", payload.name.c_str(),
+         payload.bytes, chunks, rounds);
   printf("  SETUP.EXE install phase        %9.1f ms  %6.1f us/chunk\n", setup,
          setup * 1000 / chunks);
   printf("  floor: read+write+2 pumps+paint %8.1f ms  %6.1f us/chunk\n", floor,
@@ -183,9 +208,13 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: install_bench DEMO_DIR LARGE_DIR FLOOR_EXE DEST_ROOT [ROUNDS]\n");
     return 2;
   }
-  std::string demo = argv[1], large = argv[2], floorExe = argv[3], destRoot = argv[4];
+  std::string floorExe = argv[3], destRoot = argv[4];
   int rounds = argc > 5 ? atoi(argv[5]) : 3;
   std::string dest = JoinPath(destRoot, "ORLO");
+  PayloadDir demo, large;
+  if (!ReadPayload("demonstration payload", argv[1], &demo) ||
+      !ReadPayload("large payload", argv[2], &large))
+    return 1;
   Series demoSeries, largeSeries, warmUp;
   // One warm-up round on the small payload, then the payloads alternate, so
   // that whatever the machine does meanwhile falls on all programs alike.
@@ -197,8 +226,8 @@ int main(int argc, char** argv) {
       return 1;
   }
   RemoveTree(dest);
-  Report("demonstration payload", demo, demoSeries, rounds);
-  Report("large payload", large, largeSeries, rounds);
+  Report(demo, demoSeries, rounds);
+  Report(large, largeSeries, rounds);
   printf("target: demonstration install phase under 500 ms: %s\n",
          Median(demoSeries.setup) < 500 ? "met" : "missed");
   fflush(stdout);

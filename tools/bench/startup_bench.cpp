@@ -22,11 +22,14 @@ using bench::Median;
 using bench::Now;
 
 // Milliseconds from the start of exe to a visible window captioned caption,
-// or a negative number when it did not show within ten seconds.
+// or a negative number, said why, when it did not show within ten seconds.
 double TimeToWindow(const std::string& exe, const std::string& dir, const std::string& caption) {
+  const std::string run = "startup_bench: " + exe + ": ";
   Process p;
+  HWND shown = nullptr;
   double start = Now();
-  if (!p.Start(exe, dir) || !bench::WaitForCaption(p.pid(), caption, 10000))
+  if (!bench::Check(p.Start(exe, dir), run + "start") ||
+      !bench::Check(bench::WaitForCaption(p.pid(), caption, &shown, 10000), run + caption))
     return -1;
   return Now() - start;
 }
@@ -47,10 +50,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i <= rounds; i++) {
     double m = TimeToWindow(minimal, dist, "Minimal");
     double s = TimeToWindow(JoinPath(dist, "SETUP.EXE"), dist, "Welcome");
-    if (m < 0 || s < 0) {
-      fprintf(stderr, "startup_bench: a program did not show its dialog\n");
+    if (m < 0 || s < 0)
       return 1;
-    }
     if (i > 0) {
       minimalTimes.push_back(m);
       setupTimes.push_back(s);
