@@ -26,6 +26,20 @@ CDirPickerDlg::CDirPickerDlg(LPCSTR pszInitialDir)
 }
 
 INT_PTR CDirPickerDlg::DoModal() {
+  // The platform's dialog enables its owner when it ends, and so do the
+  // picker's message boxes, which the same window owns; also when it was
+  // disabled before. The backdrop, under the modal Install Directory, would
+  // then take clicks and keys behind that dialog. Whichever way the picker
+  // ends, its owner gets back the state it had.
+  HWND hOwner = GetOwnerHwnd();
+  BOOL bOwnerEnabled = hOwner && IsWindowEnabled(hOwner);
+  INT_PTR nResult = RunKeepingCurrentDirectory();
+  if (hOwner)
+    EnableWindow(hOwner, bOwnerEnabled);
+  return nResult;
+}
+
+INT_PTR CDirPickerDlg::RunKeepingCurrentDirectory() {
   // The dialog moves the process's current directory as the user browses
   // and leaves it wherever the user stopped: keep it and put it back. A
   // directory that does not fit the buffer counts as unreadable, rather than
