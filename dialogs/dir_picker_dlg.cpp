@@ -81,7 +81,7 @@ BOOL CDirPickerDlg::OnInitDialog() {
   CenterWindow();
   // Everything about files: the file-type and file-name labels, the name,
   // the file list and the file types.
-  const int kHiddenControls[] = {stc2, stc3, edt1, lst1, cmb1};
+  static const int kHiddenControls[] = {stc2, stc3, edt1, lst1, cmb1};
   for (int nID : kHiddenControls)
     ShowWindow(GetDlgItem(m_hWnd, nID), SW_HIDE);
   // On OK the dialog joins this name to the open directory.
