@@ -101,11 +101,15 @@ BOOL CSetupApp::InitInstance() {
   if (dlgInstallDir.DoModal() != IDOK)
     return EndSequence(dlgBackdrop);
 
-  // A relative destination means the directory the program was started in,
-  // which is still current here; the copy later makes the program's own
-  // directory current. Resolved once, the same text is created, written to
-  // and given to the program group.
+  // Blanks and dots at the end of a component go first: the system drops
+  // them when it makes the last level, and "C:." or "C: " would otherwise
+  // be resolved as the current directory of C:, as "C:" is not. A relative
+  // destination means the directory the program was started in, which is
+  // still current here; the copy later makes the program's own directory
+  // current. Resolved once, the same text is created, written to and given
+  // to the program group.
   CString strDest = dlgInstallDir.m_strDestDir;
+  DropTrailingBlanksAndDots(strDest);
   MakeAbsolutePath(strDest);
 
   CFileInstaller installer;

@@ -26,6 +26,20 @@ CDirPickerDlg::CDirPickerDlg(LPCSTR pszInitialDir)
 }
 
 INT_PTR CDirPickerDlg::DoModal() {
+  // The platform's dialog enables its owner when it ends, and so do the
+  // picker's message boxes, which the same window owns; also when it was
+  // disabled before. The backdrop, under the modal Install Directory, would
+  // then take clicks and keys behind that dialog. Whichever way the picker
+  // ends, its owner gets back the state it had.
+  HWND hOwner = GetOwnerHwnd();
+  BOOL bOwnerEnabled = hOwner && IsWindowEnabled(hOwner);
+  INT_PTR nResult = RunKeepingCurrentDirectory();
+  if (hOwner)
+    EnableWindow(hOwner, bOwnerEnabled);
+  return nResult;
+}
+
+INT_PTR CDirPickerDlg::RunKeepingCurrentDirectory() {
   // The dialog moves the process's current directory as the user browses
   // and leaves it wherever the user stopped: keep it and put it back. A
   // directory that does not fit the buffer counts as unreadable, rather than
@@ -67,7 +81,7 @@ BOOL CDirPickerDlg::OnInitDialog() {
   CenterWindow();
   // Everything about files: the file-type and file-name labels, the name,
   // the file list and the file types.
-  const int kHiddenControls[] = {stc2, stc3, edt1, lst1, cmb1};
+  static const int kHiddenControls[] = {stc2, stc3, edt1, lst1, cmb1};
   for (int nID : kHiddenControls)
     ShowWindow(GetDlgItem(m_hWnd, nID), SW_HIDE);
   // On OK the dialog joins this name to the open directory.

@@ -13,7 +13,7 @@ class CDirPickerDlg : public CFileDialog {
 
   // IDOK when the user accepted a directory; IDCANCEL on Cancel and on every
   // failure, each failure told in a message box. The process's current
-  // directory is as it was before.
+  // directory, and whether the owner takes input, are as they were before.
   INT_PTR DoModal() override;
 
   // The accepted directory, ending in a backslash. Meaningful after IDOK.
@@ -23,6 +23,9 @@ class CDirPickerDlg : public CFileDialog {
   BOOL OnInitDialog() override;
 
  private:
+  // The platform's dialog with the current directory saved and put back.
+  INT_PTR RunKeepingCurrentDirectory();
+
   // The dialog answered with the full path of "dummy-filename" in a
   // directory, the whole of it in the buffer.
   BOOL HoldsWholePath() const;

@@ -23,10 +23,11 @@ BOOL IsAbsolutePath(const CString& strPath) {
   return bDriveAndSeparator || IsNetworkPath(strPath);
 }
 
-// Where the first '\' at or after nFrom stands; the length if there is none.
-int FindBackslash(const CString& strPath, int nFrom) {
+// Where the first separator at or after nFrom stands; the length if there
+// is none.
+int FindSeparator(const CString& strPath, int nFrom) {
   int i = nFrom;
-  while (i < strPath.GetLength() && strPath[i] != '\\')
+  while (i < strPath.GetLength() && !IsSeparator(strPath[i]))
     i += AfxCharLength((LPCSTR)strPath + i);
   return i;
 }
@@ -36,13 +37,43 @@ int FindBackslash(const CString& strPath, int nFrom) {
 int ShareLength(const CString& strPath) {
   if (!IsNetworkPath(strPath))
     return 0;
-  int nServerEnd = FindBackslash(strPath, 2);
+  int nServerEnd = FindSeparator(strPath, 2);
   if (nServerEnd == strPath.GetLength())
     return nServerEnd;
-  return FindBackslash(strPath, nServerEnd + 1);
+  return FindSeparator(strPath, nServerEnd + 1);
+}
+
+BOOL IsBlankOrDot(char ch) { return ch == ' ' || ch == '.'; }
+
+// One component without the blanks and dots at its end; "." and ".." keep
+// their meaning.
+CString WithoutTrailingBlanksAndDots(const CString& strComponent) {
+  if (strComponent == "." || strComponent == "..")
+    return strComponent;
+  int nKeep = 0;
+  for (int i = 0; i < strComponent.GetLength();) {
+    int nLength = AfxCharLength((LPCSTR)strComponent + i);
+    if (nLength > 1 || !IsBlankOrDot(strComponent[i]))
+      nKeep = i + nLength;
+    i += nLength;
+  }
+  return strComponent.Left(nKeep);
 }
 
 }  // namespace
+
+void DropTrailingBlanksAndDots(CString& strPath) {
+  CString strResult;
+  for (int nStart = 0;;) {
+    int nEnd = FindSeparator(strPath, nStart);
+    strResult += WithoutTrailingBlanksAndDots(strPath.Mid(nStart, nEnd - nStart));
+    if (nEnd == strPath.GetLength())
+      break;
+    strResult += strPath[nEnd];
+    nStart = nEnd + 1;
+  }
+  strPath = strResult;
+}
 
 void NormalizePath(CString& strPath) {
   // The two backslashes that open a network path are no run to collapse:

@@ -14,6 +14,14 @@
 // "\\SERVER\SHARE".
 void NormalizePath(CString& strPath);
 
+// Drops the blanks and dots at the end of each component of a path.
+// Windows and Wine drop them from the last component of a path they make or
+// open, not from the others: "C:\ORLO " is made as C:\ORLO, and a file in it
+// then sought in "C:\ORLO \". "C:\My Apps \ORLO. " -> "C:\My Apps\ORLO",
+// "C:." and "C: " -> "C:". A component that is "." or ".." stays as it is;
+// one of nothing but blanks and dots becomes empty.
+void DropTrailingBlanksAndDots(CString& strPath);
+
 // Creates the directory and any missing parents. TRUE when the directory
 // was made or is taken to be present. The server and the share of a network
 // path are not made: the levels start below \\SERVER\SHARE.

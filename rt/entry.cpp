@@ -17,7 +17,9 @@ extern "C" PFV __DTOR_LIST__[];
 namespace {
 
 // The C standard asks for at least 32. g++ registers one function here for
-// each object of static storage that has a destructor.
+// each object of static storage that has a destructor (SETUP.EXE has two).
+// A 33rd is refused with -1, and g++'s registration does not look at the
+// result: that object would never be destroyed, and nothing would say so.
 const int kMaxExitFunctions = 32;
 PFV s_exitFunctions[kMaxExitFunctions];
 int s_nExitFunctions = 0;
@@ -37,8 +39,9 @@ void RunConstructors() {
 
 // Destructors of objects of static storage were registered with atexit when
 // each object was constructed; the last registered runs first. The .dtors
-// list (functions marked __attribute__((destructor))) runs after them, as it
-// did under the runtime, which registered its walk before any constructor.
+// list (functions marked __attribute__((destructor)); SETUP.EXE has none)
+// runs after them. The runtime ran it before them: it registered its walk of
+// the list with atexit after the last constructor, so that walk came first.
 void RunDestructors() {
   while (s_nExitFunctions > 0)
     s_exitFunctions[--s_nExitFunctions]();

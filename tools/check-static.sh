@@ -34,8 +34,9 @@ case $arch in
 esac
 
 # The size budget of the shipped (32-bit) program: its size when last cut
-# down (33792 bytes: no C runtime, with the application manifest), plus 1 KiB.
-readonly max_size=34816
+# down (32768 bytes: no C runtime, with the application manifest, no jump
+# tables), plus 1 KiB.
+readonly max_size=33792
 # The DLLs the program may import, compared without regard to case: the
 # system's own, on every 32-bit Windows. No C runtime DLL: msvcrt.dll is not
 # on the first Windows 95 nor on Windows NT 3.51. comdlg32.dll is loaded at

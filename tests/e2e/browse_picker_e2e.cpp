@@ -14,6 +14,7 @@
 #include "res/product_files.h"
 #include "res/resource.h"
 #include "tests/harness/harness.h"
+#include "tests/unit/install_test_support.h"
 
 namespace {
 
@@ -98,9 +99,10 @@ Result ReadCurrentDirectory(HANDLE process, std::string* dir) {
   return ::testing::AssertionSuccess();
 }
 
-// SETUP.EXE started from a scratch copy of the distribution directory, with
-// C:\ORLO\ (the default destination) present holding "picked" and "Other",
-// and the Install Directory dialog open.
+// SETUP.EXE started from a scratch copy of the distribution directory, in
+// an empty directory of its own, with C:\ORLO\ (the default destination)
+// present holding "picked" and "Other", and the Install Directory dialog
+// open over the backdrop.
 class BrowseRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -109,13 +111,15 @@ class BrowseRun : public ::testing::Test {
       ASSERT_TRUE(CreateDirectories(dir));
     ASSERT_TRUE(MakeScratchDir("browse-dist", &dist_));
     ASSERT_TRUE(CopyDistTo(dist_));
-    ASSERT_TRUE(setup_.Start(JoinPath(dist_, "SETUP.EXE"), dist_));
+    ASSERT_TRUE(MakeScratchDir("browse-start", &start_));
+    ASSERT_TRUE(setup_.Start(JoinPath(dist_, "SETUP.EXE"), start_));
     HWND welcome = nullptr;
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome));
     ASSERT_TRUE(ClickControl(welcome, IDOK));
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Install Directory", &installDir_));
+    ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop_));
     edit_ = Control(installDir_, IDC_DEST_DIR);
-    ASSERT_TRUE(WaitForFocus(setup_.mainThreadId(), edit_));
+    ExpectAsBeforeBrowse();
   }
 
   void TearDown() override {
@@ -131,13 +135,43 @@ class BrowseRun : public ::testing::Test {
     EXPECT_FALSE(IsWindowEnabled(installDir_)) << "Install Directory is enabled under the picker";
   }
 
-  // Presses OK or Cancel in the picker and waits until it is gone and the
-  // focus is back in Install Directory, enabled again.
+  // Presses OK or Cancel in the picker, waits until it is gone, and expects
+  // the windows as they were before Browse.
   void ClosePicker(int id) {
     ASSERT_TRUE(ClickControl(picker_, id));
     ASSERT_TRUE(WaitForWindowGone(picker_));
+    ExpectAsBeforeBrowse();
+  }
+
+  // Esc in the picker, once it has the focus: as Cancel.
+  void EscapeFromPicker() {
+    ASSERT_TRUE(PollUntil([&] {
+      return GetAncestor(FocusWindow(setup_.mainThreadId()), GA_ROOT) == picker_;
+    })) << "the focus is on "
+        << FocusWindow(setup_.mainThreadId()) << ", not in the picker";
+    ASSERT_TRUE(PressEscape(setup_.mainThreadId()));
+    ASSERT_TRUE(WaitForWindowGone(picker_));
+    ExpectAsBeforeBrowse();
+  }
+
+  // The message box that ends a failed Browse says text; OK closes it, and
+  // the windows are as they were before Browse.
+  void ExpectPickerMessage(const std::string& text) {
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(setup_.pid(), &box)) << DescribeWindows(setup_.pid());
+    EXPECT_EQ(text, box.text);
+    ASSERT_TRUE(ClickControl(box.hwnd, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(box.hwnd));
+    ExpectAsBeforeBrowse();
+  }
+
+  // Install Directory takes input, with the focus in its edit box; the
+  // backdrop behind it does not, as Install Directory's modal loop left it.
+  // The focus comes last when Browse ends.
+  void ExpectAsBeforeBrowse() {
     ExpectFocusInEdit();
-    EXPECT_TRUE(IsWindowEnabled(installDir_)) << "Install Directory stays disabled";
+    EXPECT_TRUE(IsWindowEnabled(installDir_)) << "Install Directory is disabled";
+    EXPECT_FALSE(IsWindowEnabled(backdrop_)) << "the backdrop takes input behind Install Directory";
   }
 
   // The directory the picker shows; Wine writes it in lower case.
@@ -147,6 +181,8 @@ class BrowseRun : public ::testing::Test {
 
   Process setup_;
   std::string dist_;
+  std::string start_;
+  HWND backdrop_ = nullptr;
   HWND installDir_ = nullptr;
   HWND edit_ = nullptr;
   HWND picker_ = nullptr;
@@ -164,19 +200,21 @@ TEST_F(BrowseRun, PickerShowsDirectoriesAndDrivesCentredOverTheBackdrop) {
   EXPECT_EQ("dummy-filename", WindowText(Control(picker_, edt1)));
   EXPECT_EQ("c:\\orlo", ShownDirectory()) << "opens at the preset";
 
-  HWND backdrop = nullptr;
-  ASSERT_TRUE(WaitForWindow(setup_.pid(), "ORLO 1.1 Setup", &backdrop));
-  EXPECT_TRUE(CentredOver(picker_, backdrop));
+  EXPECT_TRUE(CentredOver(picker_, backdrop_));
   ClosePicker(IDCANCEL);
 }
 
-TEST_F(BrowseRun, CancelKeepsTheTypedText) {
+TEST_F(BrowseRun, CancelAndEscKeepTheTypedText) {
   ASSERT_TRUE(ReplaceText(edit_, "D:\\typed\\only"));
   OpenPicker();
   ASSERT_TRUE(OpenDirectory(picker_, "picked"));
   ClosePicker(IDCANCEL);
   EXPECT_EQ("D:\\typed\\only", WindowText(edit_));
-  ExpectFocusInEdit();
+
+  OpenPicker();
+  ASSERT_TRUE(OpenDirectory(picker_, "picked"));
+  EscapeFromPicker();
+  EXPECT_EQ("D:\\typed\\only", WindowText(edit_));
 }
 
 TEST_F(BrowseRun, PickedDirectoryReplacesTheTypedText) {
@@ -235,7 +273,7 @@ TEST_F(BrowseRun, ExistingDummyFileIsNeverWritten) {
 TEST_F(BrowseRun, CurrentDirectoryIsPutBack) {
   std::string dir;
   ASSERT_TRUE(ReadCurrentDirectory(setup_.handle(), &dir));
-  EXPECT_TRUE(SameText(dist_, dir)) << dir;
+  EXPECT_TRUE(SameText(start_, dir)) << dir;
 
   // Cancel first: after OK the next picker would open in "Other".
   for (int answer : {IDCANCEL, IDOK}) {
@@ -247,8 +285,23 @@ TEST_F(BrowseRun, CurrentDirectoryIsPutBack) {
     ClosePicker(answer);
     ExpectFocusInEdit();
     ASSERT_TRUE(ReadCurrentDirectory(setup_.handle(), &dir));
-    EXPECT_TRUE(SameText(dist_, dir)) << "after: " << dir;
+    EXPECT_TRUE(SameText(start_, dir)) << "after: " << dir;
   }
+}
+
+// The directory the program was started in is gone when the picker closes:
+// it cannot be made current again, and the pick is dropped.
+TEST_F(BrowseRun, StartDirectoryGoneDropsThePick) {
+  OpenPicker();
+  ASSERT_TRUE(OpenDirectory(picker_, "picked"));
+  // Removed from the Unix side: while the program runs, Wine refuses to
+  // remove the directory it was started in with a sharing violation (error
+  // 32), also after the picker has moved the current directory away.
+  ASSERT_TRUE(install_test::StartUnixProgram("/bin/rmdir " + install_test::UnixPathOf(start_)));
+  ASSERT_TRUE(PollUntil([&] { return !DirectoryExists(start_); })) << start_ << " is still there";
+  ASSERT_TRUE(ClickControl(picker_, IDOK));
+  ASSERT_NO_FATAL_FAILURE(ExpectPickerMessage("Unable to set current directory"));
+  EXPECT_EQ("C:\\ORLO\\", WindowText(edit_));
 }
 
 // A person picks the destination instead of typing it, and installs there.

@@ -48,4 +48,32 @@ TEST_F(CodePageDestination, GetsTheFilesUnderTheirOwnNamesInExactlyThatDirectory
   EXPECT_EQ(files, DirectoryEntries(dest)) << "code page " << GetACP();
 }
 
+// Under code page 932: a distribution directory named with one character
+// whose second byte is the byte of '\' (the kanji for "table"), and a
+// destination that differs from it only in that byte ("vote"), which is
+// another directory and gets the files. The distribution directory itself is
+// still refused. Its paths are joined by hand: JoinPath would take the
+// second byte for a separator.
+TEST_F(CodePageDestination, DiffersFromTheDistributionDirectoryOnlyInATrailByte) {
+  if (GetACP() != 932)
+    GTEST_SKIP() << "for code page 932, this run has " << GetACP();
+  const std::string source = Under("\x95\x5C");  // table
+  const std::string dest = Under("\x95\x5B");    // vote
+  ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr)) << "error " << GetLastError();
+  std::vector<std::string> files(std::begin(kProductFiles), std::end(kProductFiles));
+  for (const std::string& name : files)
+    ASSERT_TRUE(CopyFileA(Dist(name).c_str(), (source + "\\" + name).c_str(), FALSE)) << name;
+  const std::string program = source + "\\SETUP.EXE";
+  ASSERT_TRUE(CopyFileA(Dist("SETUP.EXE").c_str(), program.c_str(), FALSE));
+
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(dest + "\\", source, program));
+  ASSERT_NO_FATAL_FAILURE(SkipGroupAndFinish());
+  ExpectInstalled(dest, files);
+
+  setup_ = Process();
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(source + "\\", source, program));
+  ASSERT_NO_FATAL_FAILURE(ExpectMessage("Destination directory cannot be " + source));
+  ASSERT_NO_FATAL_FAILURE(ExpectFailedInstall());
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
-// Destinations that are not a full local path: relative ones, typed while
-// the program runs in another directory than its own, and a network path.
-// Each ends up as the one directory the user meant, holding every file.
+// Destinations that are not a full local path as they stand: relative ones,
+// typed while the program runs in another directory than its own, ones with
+// blanks or dots at the end of a level, and a network path. Each ends up as
+// the one directory the user meant, holding every file.
 #include "tests/e2e/install_e2e_support.h"
 #include "tests/fixtures/progman_standin.h"
 
@@ -9,21 +10,24 @@ namespace {
 using namespace install_e2e;
 using progman_test::ProgmanStandIn;
 
-struct RelativeCase {
+struct TypedCase {
   const char* name;
   const char* typed;
   const char* meant;  // below kDestRoot; the program starts in kDestRoot\start
 };
 
-void PrintTo(const RelativeCase& c, std::ostream* os) { *os << c.typed; }
+void PrintTo(const TypedCase& c, std::ostream* os) { *os << c.typed; }
 
-class RelativeDestination : public InstallRun,
-                            public ::testing::WithParamInterface<RelativeCase> {};
+class TypedDestination : public InstallRun, public ::testing::WithParamInterface<TypedCase> {};
 
-TEST_P(RelativeDestination, IsTheDirectoryBelowTheStartDirectoryForFilesAndGroup) {
+TEST_P(TypedDestination, IsTheDirectoryMeantForFilesAndGroup) {
   const std::string start = Under("start");
   ASSERT_TRUE(CreateDirectories(start));
   const std::string dest = Under(GetParam().meant);
+  // Quoted as the group step quotes a directory with a blank in it.
+  const bool quoted = dest.find(' ') != std::string::npos;
+  const std::string dir = quoted ? "\"" + dest + "\"" : dest;
+  const std::string program = quoted ? "\"" + dest + "\\ORLO.EXE\"" : dest + "\\ORLO.EXE";
   ProgmanStandIn standIn;
   ASSERT_TRUE(standIn.Start());
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(GetParam().typed, start));
@@ -34,23 +38,26 @@ TEST_P(RelativeDestination, IsTheDirectoryBelowTheStartDirectoryForFilesAndGroup
                   std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
   ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
   const std::vector<std::string> items = {
-      "[AddItem(" + dest + "\\ORLO.EXE, ORLO, " + dest + "\\ORLO.EXE,, -1, -1, " + dest + ")]",
-      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, " + dest + ")]",
-      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, " + dest + ")]",
+      "[AddItem(" + program + ", ORLO, " + program + ",, -1, -1, " + dir + ")]",
+      "[AddItem(NOTEPAD README.TXT, README, NOTEPAD.EXE,, -1, -1, " + dir + ")]",
+      "[AddItem(WINHELP ORLO.HLP, ORLO Help, WINHELP.EXE,, -1, -1, " + dir + ")]",
   };
   std::vector<std::string> sent = standIn.Executes();
   ASSERT_EQ(6u, sent.size()) << standIn.Dump();
   EXPECT_EQ(items, std::vector<std::string>(sent.begin() + 3, sent.end())) << standIn.Dump();
 }
 
-const RelativeCase kRelativeCases[] = {
+const TypedCase kTypedCases[] = {
     {"Relative", "RELDEST\\SUB", "start\\RELDEST\\SUB"},
     {"RootedWithoutDrive", "\\orlo-e2e-install\\rooted\\", "rooted"},
     {"DriveRelative", "C:drive/relative", "start\\drive\\relative"},
+    // Made without the blank by the system, and then used without it too.
+    {"TrailingBlank", "C:\\orlo-e2e-install\\ORLO ", "ORLO"},
+    {"BlankBeforeASeparator", "C:\\orlo-e2e-install\\My Apps \\ORLO. \\", "My Apps\\ORLO"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Typed, RelativeDestination, ::testing::ValuesIn(kRelativeCases),
-                         [](const ::testing::TestParamInfo<RelativeCase>& info) {
+INSTANTIATE_TEST_SUITE_P(Typed, TypedDestination, ::testing::ValuesIn(kTypedCases),
+                         [](const ::testing::TestParamInfo<TypedCase>& info) {
                            return std::string(info.param.name);
                          });
 

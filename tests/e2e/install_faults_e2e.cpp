@@ -153,6 +153,22 @@ TEST_F(DestinationFaults, EmptyText) {
   ExpectEnd();
 }
 
+// "C:", "C:." and "C: " name the current directory of drive C, here the
+// directory the program was started in: each is refused as the drive's root
+// is, and nothing is put there.
+TEST_F(DestinationFaults, TheCurrentDirectoryOfADrive) {
+  const std::string start = Under("start");
+  ASSERT_TRUE(CreateDirectories(start));
+  for (const char* typed : {"C:", "C:.", "C: "}) {
+    SCOPED_TRACE(std::string("typed \"") + typed + "\"");
+    setup_ = Process();
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed, start));
+    ExpectMessage("Unable to create destination directory: C:");
+    EXPECT_EQ(std::vector<std::string>{}, DirectoryEntries(start));
+    ExpectEnd();
+  }
+}
+
 TEST_F(DestinationFaults, AFileWhereAParentShouldBe) {
   ASSERT_TRUE(WriteWholeFile(Under("file"), "a file"));
   const std::string typed = std::string(kDestRoot) + "\\file\\sub/dir\\";

@@ -51,9 +51,13 @@ std::string DescribeWindows(DWORD pid) {
   std::vector<WindowInfo> windows = TopLevelWindows(pid);
   if (windows.empty())
     out << " (none)";
-  for (const WindowInfo& window : windows)
+  for (const WindowInfo& window : windows) {
     out << "\n  " << HandleName(window.hwnd) << " " << window.className << " "
         << Quoted(window.caption) << (window.visible ? " visible" : " hidden");
+    // What a message box says is what the program told the user.
+    if (window.visible && IsMessageBox(window.hwnd))
+      out << " saying " << Quoted(ReadMessageBox(window.hwnd).text);
+  }
   return out.str();
 }
 

@@ -112,11 +112,17 @@ void Answerer(const Script& script, PickerVisit* visit) {
   }
 }
 
-// Runs the picker on this thread while the script answers it from another.
+// Runs the picker on this thread while the script answers it from another,
+// with its owner disabled as a modal dialog in front of it leaves it (the
+// backdrop under Install Directory); the owner is to be disabled after.
 INT_PTR RunPicker(CDirPickerDlg& dlg, const Script& script, PickerVisit* visit) {
+  HWND hOwner = AfxGetMainWnd()->GetSafeHwnd();
+  EnableWindow(hOwner, FALSE);
   std::thread answerer(Answerer, std::cref(script), visit);
   INT_PTR nResult = dlg.DoModal();
   answerer.join();
+  EXPECT_FALSE(IsWindowEnabled(hOwner)) << "the owner takes input again, result " << nResult;
+  EnableWindow(hOwner, TRUE);
   return nResult;
 }
 

@@ -48,6 +48,23 @@ TEST(DoubleBytePath, NormalizingKeepsEveryCharacterWhole) {
         << "\"" << c.input << "\", code page " << GetACP();
 }
 
+TEST(DoubleBytePath, TrimmingKeepsEveryCharacterWhole) {
+  struct Case {
+    const char* input;
+    const char* doubleByte;
+    const char* singleByte;
+  } cases[] = {
+      {"C:\\" HYO ".", "C:\\" HYO, "C:\\\x95\\."},
+      {"C:\\" SO " \\" HYO "..", "C:\\" SO "\\" HYO, "C:\\\x83\\\\\x95\\.."},
+  };
+  for (const Case& c : cases) {
+    CString str(c.input);
+    DropTrailingBlanksAndDots(str);
+    EXPECT_EQ(DoubleByte() ? c.doubleByte : c.singleByte, std::string((LPCSTR)str))
+        << "\"" << c.input << "\", code page " << GetACP();
+  }
+}
+
 TEST(DoubleBytePath, SearchesStepOverWholeCharacters) {
   CString strPath("C:\\ORLO\\" SO);
   EXPECT_EQ(DoubleByte() ? 7 : 9, strPath.ReverseFind('\\')) << "code page " << GetACP();

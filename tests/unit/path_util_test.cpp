@@ -1,4 +1,5 @@
-// NormalizePath and CreateDirectoryTree, the latter on the real file system.
+// NormalizePath, DropTrailingBlanksAndDots, MakeAbsolutePath and
+// CreateDirectoryTree, the last two on the real file system.
 #include <gtest/gtest.h>
 
 #include "paths/path_util.h"
@@ -32,6 +33,29 @@ TEST(NormalizePath, KeepsTheTwoBackslashesBeforeAServerName) {
   EXPECT_EQ("\\\\SERVER\\SHARE\\ORLO", Normalized("//SERVER/SHARE//ORLO/"));
   EXPECT_EQ("\\SERVER", Normalized("\\\\\\SERVER")) << "no server name after two";
   EXPECT_EQ("", Normalized("\\\\"));
+}
+
+TEST(DropTrailingBlanksAndDots, TrimsTheEndOfEveryComponent) {
+  struct Case {
+    const char* typed;
+    const char* trimmed;
+  } cases[] = {
+      {"C:\\ORLO ", "C:\\ORLO"},
+      {"C:\\My Apps \\ORLO", "C:\\My Apps\\ORLO"},
+      {"C:/My Apps. /ORLO. ./", "C:/My Apps/ORLO/"},
+      {"C:.", "C:"},
+      {"C: ", "C:"},
+      {"\\\\SERVER \\SHARE.\\ORLO", "\\\\SERVER\\SHARE\\ORLO"},
+      {"..\\.\\ORLO\\..", "..\\.\\ORLO\\.."},  // "." and ".." keep their meaning
+      {"C:\\ORLO\\...\\ \\X", "C:\\ORLO\\\\\\X"},
+      {" ORLO.V1", " ORLO.V1"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    CString str(c.typed);
+    DropTrailingBlanksAndDots(str);
+    EXPECT_EQ(c.trimmed, std::string((LPCSTR)str)) << "typed \"" << c.typed << "\"";
+  }
 }
 
 TEST(MakeAbsolutePath, ResolvesOnlyWhatIsNotAbsolute) {
