@@ -7,34 +7,52 @@
 #   Without one (or with --driven): it runs under Xvfb, a driver clicks through every dialog like a person, and a
 #   screenshot of each dialog is saved in build/screenshots/.
 #   --update-docs also copies the screenshots to docs/screenshots/.
+#   --x64 runs the x86_64 build instead.
+#   On a machine whose kernel runs no 32-bit code (tools/x86-mode.sh), the
+#   i686 build runs driven in an emulated machine (tools/x86-vm.sh); --x64
+#   runs here at once, for a person who wants to click through it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/x86-mode.sh
 driven=0
 update_docs=0
+preset=x86
 for arg in "$@"; do
   case "$arg" in
     --driven) driven=1 ;;
     --update-docs) driven=1; update_docs=1 ;;
-    *) echo "usage: tools/demo.sh [--driven] [--update-docs]" >&2; exit 2 ;;
+    --x64) preset=x64 ;;
+    *) echo "usage: tools/demo.sh [--driven] [--update-docs] [--x64]" >&2; exit 2 ;;
   esac
 done
 [ -n "${DISPLAY:-}" ] || driven=1
+in_vm=0
+if [ $preset = x86 ] && [ "$(orlo_x86_mode)" = vm ]; then
+  in_vm=1
+  driven=1
+  echo "demo.sh: this machine's kernel runs no 32-bit code, so the i686 SETUP.EXE runs driven in an emulated machine: about 5 minutes the first time, 2 after (tools/demo.sh --x64 runs the x86_64 build here at once)"
+fi
 
 tools/install-deps.sh
 tools/build.sh
 
 export WINEPREFIX=$PWD/build/demo-prefix
 run="tools/wine-run.sh --prefix $WINEPREFIX"
-dist=$PWD/build/x86/dist
+dist=$PWD/build/$preset/dist
 windist="Z:${dist//\//\\}"
 
 . tools/display.sh
 orlo_ensure_display
 finish() {
   $run --wineserver -k 2>/dev/null || true
+  [ $in_vm -eq 0 ] || tools/x86-vm.sh stop
   orlo_end_display
 }
 trap finish EXIT
+if [ $in_vm -eq 1 ]; then
+  tools/x86-vm.sh start
+  export ORLO_VM_DIR=$PWD/build/vm
+fi
 # A fresh start: the demonstration installs into C:\ORLO.
 rm -rf "$WINEPREFIX/drive_c/ORLO"
 
@@ -51,7 +69,7 @@ rm -rf "$shots"
 mkdir -p "$shots"
 log=$PWD/build/demo.log
 status=0
-$run "$PWD/build/x86/tools/demo_driver.exe" "$windist" "Z:${shots//\//\\}" \
+$run "$PWD/build/$preset/tools/demo_driver.exe" "$windist" "Z:${shots//\//\\}" \
   >"$log" 2>&1 </dev/null || status=$?
 cat "$log"
 for bmp in "$shots"/*.bmp; do

@@ -19,7 +19,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -n "${ORLO_VM_DIR:-}" ] && [ -z "${ORLO_IN_VM:-}" ]; then
-  exec "$here/x86-vm.sh" run "$@"
+  exec "$here/x86-vm.sh" run "$here/wine-run.sh" "$@"
 fi
 . "$here/wine-root.sh"
 checkout=$(dirname "$here")
@@ -111,6 +111,12 @@ fi
 if [ "$(cat "$prefix.display" 2>/dev/null)" != "$DISPLAY" ]; then
   in_root sh -c "wineserver -k; wineserver -w" >/dev/null 2>&1
   echo "$DISPLAY" >"$prefix.display"
+fi
+# In the emulated machine a Wine server's start, with its services and
+# devices, takes half a minute: one server per prefix stays for the
+# machine's life (-p) instead of one for each program.
+if [ -n "${ORLO_IN_VM:-}" ]; then
+  in_root wineserver -p >/dev/null 2>&1
 fi
 flock -u 9
 exec 9>&-

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Runs inside the emulated machine (tools/x86-vm.sh), started by its init:
 # takes the jobs that the host leaves in build/vm/jobs/ of the shared
-# checkout, runs each through tools/wine-run.sh as the host would have, and
-# leaves its output and exit code beside it. Ends when the host asks.
+# checkout, runs each command as the host would have (tools/wine-run.sh,
+# mostly), and leaves its output and exit code beside it. Ends when the host
+# asks.
 #
 # A job is a directory job.ID with cwd, argv and env (NUL-separated); the
 # job's output goes to out, then its exit code to rc. Files are the only way
@@ -19,10 +20,23 @@ run_job() {
   cwd=$(cat "$job/cwd")
   while IFS= read -r -d '' item; do args+=("$item"); done <"$job/argv"
   while IFS= read -r -d '' item; do envs+=("$item"); done <"$job/env"
-  (cd "$cwd" && exec env "${envs[@]}" ORLO_IN_VM=1 ORLO_TIME_SCALE="$scale" \
-    "$checkout/tools/wine-run.sh" "${args[@]}") >"$job/out" 2>&1 </dev/null
+  # A session of its own, so that a cancelled job ends with all it started.
+  (cd "$cwd" && exec setsid env "${envs[@]}" ORLO_IN_VM=1 ORLO_TIME_SCALE="$scale" \
+    "${args[@]}") >"$job/out" 2>&1 </dev/null &
+  echo $! >"$job/pid"
+  wait $!
   echo $? >"$job/rc.new"
   mv "$job/rc.new" "$job/rc"
+}
+
+# The host ended its side of a job (CTest's time-out, say): so does this one.
+cancel_jobs() {
+  local job
+  for job in "$state"/jobs/job.*; do
+    [ -e "$job/cancel" ] && [ -e "$job/pid" ] && ! [ -e "$job/cancelled" ] || continue
+    kill -KILL -- "-$(cat "$job/pid")" 2>/dev/null
+    : >"$job/cancelled"
+  done
 }
 
 # The Wine servers of the machine (the root has no pgrep).
@@ -60,6 +74,7 @@ while ! [ -e "$state/stop" ]; do
     : >"$job/taken"
     run_job "$job" &
   done
+  cancel_jobs
   # Polled: the host's writes to a shared directory raise no event here.
   read -r -t 0.2 -u 5 _ || true
 done

@@ -9,9 +9,10 @@
 # run there about ten times slower than natively.
 #
 #   x86-vm.sh start         boots the machine; returns when it takes jobs
-#   x86-vm.sh run ARGS...   runs tools/wine-run.sh ARGS in the machine, with
-#                           this directory, ORLO_* and WINE* variables;
-#                           prints its output and exits with its exit code
+#   x86-vm.sh run CMD...    runs the command in the machine, in this
+#                           directory, with the ORLO_*, WINE* and GTEST_*
+#                           variables; prints its output and exits with its
+#                           exit code
 #   x86-vm.sh stop          ends the machine's Wine servers and powers it off
 #
 # The machine's state is build/vm/ of the checkout: its console log, its
@@ -65,7 +66,7 @@ start() {
   setsid qemu-system-x86_64 -accel tcg,thread=multi -cpu "$qemu_cpu" -smp "$cpus" \
     -m "$qemu_memory_mb" -nographic -no-reboot -nic none \
     -kernel "$kernel" -initrd "$initrd" \
-    -append "root=rootfs rootfstype=9p rootflags=trans=virtio,version=9p2000.L,msize=524288,cache=loose rw init=/usr/local/sbin/orlo-vm-init console=ttyS0 quiet panic=-1 orlo_checkout=$checkout" \
+    -append "root=rootfs rootfstype=9p rootflags=trans=virtio,version=9p2000.L,msize=524288,cache=loose rw init=/usr/local/sbin/orlo-vm-init console=ttyS0 quiet panic=-1 mitigations=off orlo_checkout=$checkout" \
     -fsdev local,id=rootfs,path="$ORLO_WINE_ROOT",security_model=none \
     -device virtio-9p-pci,fsdev=rootfs,mount_tag=rootfs \
     -fsdev local,id=checkout,path="$checkout",security_model=none \
@@ -103,6 +104,8 @@ run() {
   job=$state/jobs/job.${new##*.}
   # Renamed whole, so that the machine never sees a job half-written.
   mv "$new" "$job"
+  # Ended here (CTest's time-out, say): the machine ends the job too.
+  trap ': >"$job/cancel"; exit 143' TERM INT HUP
   while ! [ -e "$job/rc" ]; do
     if ! machine_runs; then
       cat "$job/out" 2>/dev/null
@@ -138,5 +141,5 @@ case "${1:-}" in
   start) start ;;
   run) shift; run "$@" ;;
   stop) stop ;;
-  *) echo "usage: tools/x86-vm.sh start | run ARGS... | stop" >&2; exit 2 ;;
+  *) echo "usage: tools/x86-vm.sh start | run COMMAND [ARGS...] | stop" >&2; exit 2 ;;
 esac

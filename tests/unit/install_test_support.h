@@ -138,16 +138,21 @@ inline bool CanOpenForWriting(const std::string& path) {
 
 // A file that nobody may write. The read-only attribute alone does not stop
 // a process running as root, which these tests may well be, so the file is
-// also made immutable (chattr +i) for as long as the object lives.
+// also made immutable (chattr +i) for as long as the object lives. In the
+// emulated machine of tools/x86-vm.sh the prefix lies on 9p, which keeps no
+// such flag; the file is mounted read-only onto itself there instead.
 class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const std::string& path) : path_(path), unixPath_(UnixPathOf(path)) {
+    const bool onNineP = GetEnvironmentVariableA("ORLO_IN_VM", NULL, 0) != 0;
+    lock_ = onNineP ? "/bin/mount --bind -o ro " + unixPath_ + " " : "/usr/bin/chattr +i ";
+    unlock_ = onNineP ? "/bin/umount " : "/usr/bin/chattr -i ";
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
-    if (CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr +i " + unixPath_))
+    if (CanOpenForWriting(path_) && StartUnixProgram(lock_ + unixPath_))
       e2e::PollUntil([&] { return !CanOpenForWriting(path_); });
   }
   ~ReadOnlyFile() {
-    if (!CanOpenForWriting(path_) && StartUnixProgram("/usr/bin/chattr -i " + unixPath_))
+    if (!CanOpenForWriting(path_) && StartUnixProgram(unlock_ + unixPath_))
       e2e::PollUntil([&] {
         return SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL) && CanOpenForWriting(path_);
       });
@@ -161,6 +166,8 @@ class ReadOnlyFile {
  private:
   std::string path_;
   std::string unixPath_;
+  std::string lock_;
+  std::string unlock_;
 };
 
 // Answers (with OK) every message box shown by the thread that constructed
