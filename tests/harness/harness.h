@@ -88,6 +88,8 @@
 //   is busy building): program start to its visible dialog 60-210 ms; a
 //   posted click to a visible message box 35-150 ms; Esc to the dialog gone
 //   and the process ended about 30 ms. A fresh prefix takes 10-20 s first.
+//   Under an emulator (no 32-bit code on the host) all of it takes about ten
+//   times as long: see TimeScale.
 #pragma once
 
 #include <windows.h>
@@ -104,12 +106,28 @@ namespace e2e {
 // message says what was seen instead.
 using Result = ::testing::AssertionResult;
 
-// How long a wait lasts unless told otherwise, and how often it looks.
+// How long a wait lasts unless told otherwise (before TimeScale), and how
+// often it looks.
 constexpr DWORD kDefaultTimeoutMs = 10000;
 constexpr DWORD kPollIntervalMs = 25;
 
 // ---- Waiting (harness_process.cpp) ----------------------------------------
+//
+// Every timeoutMs of this harness, here and in the sections below, is what
+// a native machine needs, and the wait itself multiplies it by TimeScale():
+// no caller scales it, and a failure message prints the bound that was used.
+// Poll intervals stay as they are.
 
+// How many times slower than natively the programs run here: ORLO_TIME_SCALE,
+// a whole number from 1 (1 when it is absent or not such a number), read
+// once. An emulated machine sets it (ten is normal there) for every program
+// it runs; Wine hands it to Windows programs with the rest of the Unix
+// environment.
+DWORD TimeScale();
+// ms times TimeScale(), kept below INFINITE; INFINITE stays INFINITE. For a
+// bound the harness does not wait on itself (a time-out handed to the
+// system, a check of elapsed time), and for messages.
+DWORD ScaledMs(DWORD ms);
 // Waits like WaitForMultipleObjects for any of handles, dispatching this
 // thread's messages meanwhile. A DDE connect is a message sent to every
 // top-level window, the test's own DDEML windows among them: a test that

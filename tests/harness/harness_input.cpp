@@ -93,7 +93,7 @@ Result WaitForFocus(DWORD threadId, HWND hwnd, DWORD timeoutMs) {
   return ::testing::AssertionFailure()
          << "focus of thread " << threadId << " is on " << HandleName(focus) << " "
          << ClassName(focus) << " " << Quoted(WindowText(focus)) << ", not on " << HandleName(hwnd)
-         << " " << Quoted(WindowText(hwnd)) << " after " << timeoutMs << " ms";
+         << " " << Quoted(WindowText(hwnd)) << " after " << ScaledMs(timeoutMs) << " ms";
 }
 
 Result PressKey(DWORD threadId, UINT vk) {

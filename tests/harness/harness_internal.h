@@ -12,8 +12,8 @@
 namespace e2e {
 namespace internal {
 
-// Sent messages to another process give up after this, so a hung target
-// fails the test instead of hanging it.
+// Sent messages to another process give up after this (times TimeScale), so
+// a hung target fails the test instead of hanging it.
 constexpr UINT kSendTimeoutMs = 3000;
 
 // ---- Texts for failure messages -------------------------------------------
@@ -73,8 +73,8 @@ inline std::string TrimTrailingSeparators(std::string path) {
 inline bool SendBounded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   DWORD_PTR answer = 0;
   SetLastError(ERROR_SUCCESS);
-  if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                           &answer) &&
+  if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG,
+                           ScaledMs(kSendTimeoutMs), &answer) &&
       GetLastError() != ERROR_SUCCESS)
     return false;
   if (result)

@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -16,14 +17,34 @@ using namespace internal;
 
 // ---- Waiting --------------------------------------------------------------
 
-DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+namespace {
+
+DWORD ReadTimeScale() {
+  char value[16] = "";
+  DWORD length = GetEnvironmentVariableA("ORLO_TIME_SCALE", value, sizeof value);
+  // Up to nine digits: anything longer is no sensible factor, and it fits a DWORD.
+  if (length == 0 || length > 9)
+    return 1;
+  DWORD scale = 0;
+  for (DWORD i = 0; i < length; i++) {
+    if (value[i] < '0' || value[i] > '9')
+      return 1;
+    scale = scale * 10 + (value[i] - '0');
+  }
+  return scale >= 1 ? scale : 1;
+}
+
+// Dispatches this thread's messages until one of handles is signalled or
+// deadline (GetTickCount64) has come.
+DWORD WaitPumpingUntil(DWORD count, const HANDLE* handles, ULONGLONG deadline) {
   for (;;) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline)
       return WAIT_TIMEOUT;
-    DWORD wait = MsgWaitForMultipleObjects(count, handles, FALSE,
-                                           static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    const ULONGLONG left = deadline - now;
+    DWORD wait = MsgWaitForMultipleObjects(
+        count, handles, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(left, INFINITE - 1)),
+        QS_ALLINPUT);
     if (wait != WAIT_OBJECT_0 + count)
       return wait;
     MSG msg;
@@ -34,16 +55,40 @@ DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
   }
 }
 
+ULONGLONG DeadlineAfter(DWORD timeoutMs) {
+  const DWORD bound = ScaledMs(timeoutMs);
+  return bound == INFINITE ? ~0ULL : GetTickCount64() + bound;
+}
+
+}  // namespace
+
+DWORD TimeScale() {
+  static const DWORD scale = ReadTimeScale();
+  return scale;
+}
+
+DWORD ScaledMs(DWORD ms) {
+  if (ms == INFINITE)
+    return INFINITE;
+  const ULONGLONG scaled = static_cast<ULONGLONG>(ms) * TimeScale();
+  return static_cast<DWORD>(std::min<ULONGLONG>(scaled, INFINITE - 1));
+}
+
+DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
+  return WaitPumpingUntil(count, handles, DeadlineAfter(timeoutMs));
+}
+
 void SleepPumping(DWORD ms) { WaitPumping(0, nullptr, ms); }
 
 bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  const ULONGLONG deadline = DeadlineAfter(timeoutMs);
   for (;;) {
     if (condition())
       return true;
-    if (GetTickCount64() >= deadline)
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline)
       return false;
-    SleepPumping(pollMs);
+    WaitPumpingUntil(0, nullptr, std::min<ULONGLONG>(deadline, now + pollMs));
   }
 }
 
@@ -202,7 +247,7 @@ Result Process::StartTraced(const std::string& exe, const std::string& currentDi
     CloseHandle(info.hProcess);
   if (!PollUntil([&] { return FindProcessOf(exe, &pid_, &threadId_); }, kDefaultTimeoutMs))
     return ::testing::AssertionFailure() << "no process of " << exe << " within "
-                                         << kDefaultTimeoutMs << " ms of " << commandLine;
+                                         << ScaledMs(kDefaultTimeoutMs) << " ms of " << commandLine;
   process_ =
       OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, pid_);
   if (!process_)
@@ -217,8 +262,9 @@ bool Process::IsRunning() const {
 Result Process::WaitForExit(DWORD* exitCode, DWORD timeoutMs) {
   if (!process_)
     return ::testing::AssertionFailure() << "no process was started";
-  if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
-    return ::testing::AssertionFailure() << "pid " << pid_ << " still runs after " << timeoutMs
+  const DWORD bound = ScaledMs(timeoutMs);
+  if (WaitForSingleObject(process_, bound) != WAIT_OBJECT_0)
+    return ::testing::AssertionFailure() << "pid " << pid_ << " still runs after " << bound
                                          << " ms; its windows:" << DescribeWindows(pid_);
   DWORD code = 0;
   GetExitCodeProcess(process_, &code);
@@ -231,7 +277,7 @@ void Process::Kill() {
   if (!IsRunning())
     return;
   TerminateProcess(process_, 1);
-  WaitForSingleObject(process_, 5000);
+  WaitForSingleObject(process_, ScaledMs(5000));
 }
 
 std::string ProcessImagePath(DWORD pid) {

@@ -31,7 +31,7 @@ Result WaitForWindowText(HWND hwnd, const std::string& text, DWORD timeoutMs) {
     return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "window " << HandleName(hwnd) << " shows " << Quoted(WindowText(hwnd)) << ", not "
-         << Quoted(text) << ", after " << timeoutMs << " ms";
+         << Quoted(text) << ", after " << ScaledMs(timeoutMs) << " ms";
 }
 
 namespace {
@@ -114,13 +114,14 @@ Result PaintPending(HWND hwnd, DWORD timeoutMs) {
   HANDLE thread = CreateThread(nullptr, 0, PaintNow, root, 0, nullptr);
   if (!thread)
     return ::testing::AssertionFailure() << "cannot start a thread: " << LastErrorText();
-  DWORD wait = WaitForSingleObject(thread, timeoutMs);
+  const DWORD bound = ScaledMs(timeoutMs);
+  DWORD wait = WaitForSingleObject(thread, bound);
   CloseHandle(thread);
   if (wait == WAIT_OBJECT_0)
     return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "window " << HandleName(root) << " " << Quoted(WindowText(root))
-         << " did not paint within " << timeoutMs << " ms";
+         << " did not paint within " << bound << " ms";
 }
 
 Result ReadPixel(HWND hwnd, int x, int y, COLORREF* colour) {

@@ -112,7 +112,7 @@ Result WaitForWindowMatching(DWORD pid, const std::function<bool(const WindowInf
     if (ended)
       failure << ": it ended with exit code " << process.ExitCode();
     else
-      failure << " within " << timeoutMs << " ms; its windows:" << DescribeWindows(pid);
+      failure << " within " << ScaledMs(timeoutMs) << " ms; its windows:" << DescribeWindows(pid);
     return failure;
   }
   if (found)
@@ -131,7 +131,7 @@ Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
     return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "window " << HandleName(hwnd) << " " << Quoted(WindowText(hwnd))
-         << " still exists after " << timeoutMs << " ms";
+         << " still exists after " << ScaledMs(timeoutMs) << " ms";
 }
 
 Result CentredOver(HWND window, HWND owner) {
