@@ -133,10 +133,9 @@ DWORD ScaledMs(DWORD ms);
 // top-level window, the test's own DDEML windows among them: a test that
 // waits without dispatching holds up every other program's connect.
 DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs);
-// Lets ms pass, dispatching this thread's messages.
-void SleepPumping(DWORD ms);
 // Looks at condition every pollMs, dispatching this thread's messages in
-// between, until it holds (true) or timeoutMs have passed (false).
+// between, until it holds (true) or timeoutMs have passed (false). There is
+// no plain pause: wait for what it would have waited for.
 bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs,
                DWORD pollMs = kPollIntervalMs);
 

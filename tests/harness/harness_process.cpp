@@ -78,8 +78,6 @@ DWORD WaitPumping(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
   return WaitPumpingUntil(count, handles, DeadlineAfter(timeoutMs));
 }
 
-void SleepPumping(DWORD ms) { WaitPumping(0, nullptr, ms); }
-
 bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
   const ULONGLONG deadline = DeadlineAfter(timeoutMs);
   for (;;) {
