@@ -62,10 +62,11 @@ Result OpenDirectory(HWND picker, const std::string& name) {
   if (index < 0)
     return ::testing::AssertionFailure() << "no [" << name << "] in the list:" << Join(items);
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(list, LB_SETCURSEL, index, 0, SMTO_BLOCK, kDefaultTimeoutMs, &result) ||
+  const DWORD bound = ScaledMs(kDefaultTimeoutMs);
+  if (!SendMessageTimeoutW(list, LB_SETCURSEL, index, 0, SMTO_BLOCK, bound, &result) ||
       !SendMessageTimeoutW(picker, WM_COMMAND, MAKEWPARAM(lst2, LBN_DBLCLK), (LPARAM)list,
-                           SMTO_BLOCK, kDefaultTimeoutMs, &result))
-    return ::testing::AssertionFailure() << "the picker did not answer";
+                           SMTO_BLOCK, bound, &result))
+    return ::testing::AssertionFailure() << "the picker did not answer within " << bound << " ms";
   return ::testing::AssertionSuccess();
 }
 
@@ -259,8 +260,11 @@ TEST_F(BrowseRun, ExistingDummyFileIsNeverWritten) {
   ASSERT_TRUE(OpenDirectory(picker_, "picked"));
   ClosePicker(IDOK);
   EXPECT_TRUE(WaitForWindowText(edit_, "C:\\ORLO\\picked\\"));
-  MessageBoxInfo box;
-  EXPECT_FALSE(WaitForMessageBox(setup_.pid(), &box, 300)) << "asked: " << box.text;
+  // Nothing to wait for: a question of the picker's would have kept it open,
+  // and once the edit box holds the pick, Browse has only the focus to move.
+  for (const WindowInfo& window : TopLevelWindows(setup_.pid()))
+    EXPECT_FALSE(window.visible && IsMessageBox(window.hwnd))
+        << "asked: " << ReadMessageBox(window.hwnd).text;
 
   EXPECT_TRUE(FileHolds(dummy, "keep"));
   ASSERT_TRUE(GetFileAttributesExA(dummy.c_str(), GetFileExInfoStandard, &after));

@@ -93,7 +93,7 @@ TEST_F(HarnessProbe, ListsControlsInTabOrderAndFindsThemWhereTheTemplatePutsThem
   ASSERT_TRUE(e2e::BaseUnitsOfTemplate(probe, &units));
   DWORD_PTR mapped = 0;
   ASSERT_TRUE(SendMessageTimeoutW(dialog_, PROBE_GET_BASE_UNITS, 0, 0, SMTO_ABORTIFHUNG,
-                                  e2e::kDefaultTimeoutMs, &mapped));
+                                  e2e::ScaledMs(e2e::kDefaultTimeoutMs), &mapped));
   EXPECT_EQ(units.x, LOWORD(mapped));
   EXPECT_EQ(units.y, HIWORD(mapped));
   std::printf("base units of 8-point MS Sans Serif: %d x %d\n", units.x, units.y);

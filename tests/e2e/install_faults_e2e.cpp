@@ -232,7 +232,7 @@ class LoaderStartedProcess {
       return;
     if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
       TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, kDefaultTimeoutMs);
+      WaitForSingleObject(process_, ScaledMs(kDefaultTimeoutMs));
     }
     CloseHandle(process_);
   }
@@ -257,7 +257,7 @@ class LoaderStartedProcess {
   }
   DWORD pid() const { return pid_; }
   bool WaitForExit(DWORD* exitCode) {
-    return WaitForSingleObject(process_, kDefaultTimeoutMs) == WAIT_OBJECT_0 &&
+    return WaitForSingleObject(process_, ScaledMs(kDefaultTimeoutMs)) == WAIT_OBJECT_0 &&
            GetExitCodeProcess(process_, exitCode);
   }
 
@@ -337,7 +337,8 @@ TEST_P(LongProgramPath, IsAFailureRatherThanACopyFromElsewhere) {
     ASSERT_TRUE(ClickControl(box.hwnd, IDOK));
   }
   DWORD exitCode = 1234;
-  ASSERT_TRUE(longSetup_->WaitForExit(&exitCode)) << DescribeWindows(pid);
+  ASSERT_TRUE(longSetup_->WaitForExit(&exitCode))
+      << "still runs after " << ScaledMs(kDefaultTimeoutMs) << " ms:" << DescribeWindows(pid);
   EXPECT_EQ(0u, exitCode);
   EXPECT_TRUE(DirectoryExists(dest)) << "made before the program looks for its directory";
   for (const char* name : kProductFiles)

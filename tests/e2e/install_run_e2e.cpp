@@ -85,11 +85,13 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
   ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
 
-  // Watch the texts while the copy runs.
+  // Watch the texts while the copy runs: as often as it can, so no pause.
   HWND copying = Control(progress_, IDC_COPYING);
   HWND to = Control(progress_, IDC_TO);
   std::vector<std::string> seen;
   HWND appGroup = nullptr;
+  const DWORD bound = ScaledMs(kCopyTimeoutMs);
+  const ULONGLONG deadline = GetTickCount64() + bound;
   while (!appGroup) {
     if (IsWindowVisible(progress_)) {
       std::string text = WindowText(copying) + " | " + WindowText(to);
@@ -100,6 +102,7 @@ TEST_F(FullInstall, TypedDestinationWithMissingParentsGetsEveryFile) {
       if (window.visible && window.caption == "Create Application Group")
         appGroup = window.hwnd;
     ASSERT_TRUE(setup_.IsRunning()) << "ended before the group question";
+    ASSERT_LT(GetTickCount64(), deadline) << "no group question within " << bound << " ms";
   }
   ASSERT_FALSE(seen.empty());
   int named = 0;

@@ -85,7 +85,7 @@ inline bool StartUnixProgram(const std::string& commandLine) {
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
     return false;
-  WaitForSingleObject(pi.hProcess, 10000);
+  WaitForSingleObject(pi.hProcess, e2e::ScaledMs(10000));
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return true;
