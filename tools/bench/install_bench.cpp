@@ -123,7 +123,8 @@ bool TimeXcopy(const PayloadDir& payload, const std::string& dest, Timing* t) {
   CloseHandle(nul);
   if (!started)
     return Check(::testing::AssertionFailure() << "error " << startError, run + "start");
-  DWORD waited = WaitForSingleObject(pi.hProcess, kRunTimeoutMs);
+  const DWORD bound = ScaledMs(kRunTimeoutMs);
+  DWORD waited = WaitForSingleObject(pi.hProcess, bound);
   t->ms = Now() - start;
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
@@ -132,7 +133,7 @@ bool TimeXcopy(const PayloadDir& payload, const std::string& dest, Timing* t) {
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   if (waited != WAIT_OBJECT_0)
-    return Check(::testing::AssertionFailure() << "still running after " << kRunTimeoutMs << " ms",
+    return Check(::testing::AssertionFailure() << "still running after " << bound << " ms",
                  run + "its end");
   return Check(code == 0 ? ::testing::AssertionSuccess()
                          : ::testing::AssertionFailure() << "exit code " << code,

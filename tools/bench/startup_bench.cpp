@@ -22,7 +22,8 @@ using bench::Median;
 using bench::Now;
 
 // Milliseconds from the start of exe to a visible window captioned caption,
-// or a negative number, said why, when it did not show within ten seconds.
+// or a negative number, said why, when it did not show within ten seconds
+// (times the harness's time scale).
 double TimeToWindow(const std::string& exe, const std::string& dir, const std::string& caption) {
   const std::string run = "startup_bench: " + exe + ": ";
   Process p;

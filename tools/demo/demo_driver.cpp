@@ -51,10 +51,12 @@ void Shot(const Process& setup, HWND dialog, const char* name) {
 }
 
 // The progress dialog flies by with the small payload: hold the program
-// still for the picture once the dialog shows a file being copied.
+// still for the picture once the dialog shows a file being copied. Looked
+// for every millisecond: the harness's polls are too coarse for it.
 void ShotMidCopy(Process& setup, HWND progress) {
   HWND copying = Control(progress, IDC_COPYING);
-  for (int i = 0; i < 2000 && WindowText(copying).empty(); i++)
+  const ULONGLONG deadline = GetTickCount64() + ScaledMs(2000);
+  while (WindowText(copying).empty() && GetTickCount64() < deadline)
     Sleep(1);
   std::string shown = WindowText(copying);  // the thread answers no messages while held
   HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, setup.mainThreadId());
