@@ -78,6 +78,10 @@ while ! [ -e "$state/stop" ]; do
   # Polled: the host's writes to a shared directory raise no event here.
   read -r -t 0.2 -u 5 _ || true
 done
+# The host has stopped waiting for anything still running.
+for job in "$state"/jobs/job.*; do
+  [ -e "$job/pid" ] && ! [ -e "$job/rc" ] && kill -KILL -- "-$(cat "$job/pid")" 2>/dev/null
+done
 wait
 end_wine_servers
 echo "x86-vm-guest: stopping after $(cut -d' ' -f1 /proc/uptime) s"
