@@ -25,7 +25,10 @@ run_job() {
     "${args[@]}") >"$job/out" 2>&1 </dev/null &
   echo $! >"$job/pid"
   wait $!
-  echo $? >"$job/rc.new"
+  local rc=$?
+  # What the job wrote reaches the host before the host reads it.
+  sync
+  echo $rc >"$job/rc.new"
   mv "$job/rc.new" "$job/rc"
 }
 

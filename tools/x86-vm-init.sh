@@ -38,12 +38,20 @@ if [ -z "$checkout" ]; then
   power_off
 fi
 mkdir -p "$checkout"
-# cache=mmap: nothing of the host's files is cached here beyond what Wine
-# maps, so files that the host makes while the machine runs (the jobs) are
-# seen at once.
-if ! mount -t 9p -o trans=virtio,version=9p2000.L,msize=524288,cache=mmap checkout "$checkout"; then
-  echo "orlo-vm-init: cannot mount the checkout at $checkout" >/dev/console
-  power_off
-fi
+# The checkout is cached here whole (cache=loose): reads and writes of one
+# file by several programs then agree. Without the page cache (cache=mmap),
+# a file that one program had just written and closed read back from
+# another with old bytes in it. The host sees what was written once it is
+# synced: each job ends with a sync.
+# The machine's state directory (the jobs) is mounted over it uncached, so
+# that what the host makes there while the machine runs is seen at once.
+mount_share() {
+  if ! mount -t 9p -o "trans=virtio,version=9p2000.L,msize=524288,cache=$2" "$1" "$3"; then
+    echo "orlo-vm-init: cannot mount the share $1 at $3" >/dev/console
+    power_off
+  fi
+}
+mount_share checkout loose "$checkout"
+mount_share state mmap "$checkout/build/vm"
 ORLO_IN_VM=1 HOME=/root "$checkout/tools/x86-vm-guest.sh" "$checkout" >/dev/console 2>&1 </dev/null
 power_off

@@ -71,6 +71,8 @@ start() {
     -device virtio-9p-pci,fsdev=rootfs,mount_tag=rootfs \
     -fsdev local,id=checkout,path="$checkout",security_model=none \
     -device virtio-9p-pci,fsdev=checkout,mount_tag=checkout \
+    -fsdev local,id=state,path="$state",security_model=none \
+    -device virtio-9p-pci,fsdev=state,mount_tag=state \
     >"$state/console.log" 2>&1 </dev/null &
   echo $! >"$state/qemu.pid"
   while ! [ -e "$state/ready" ]; do
