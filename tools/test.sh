@@ -31,7 +31,7 @@ trap finish EXIT
 
 status=0
 if [ "$x86_mode" = vm ]; then
-  echo "test.sh: this machine's kernel runs no 32-bit code: the x86 tests run in an emulated machine, about ten times slower (20 to 30 minutes)"
+  echo "test.sh: this machine's kernel runs no 32-bit code: the x86 tests run in an emulated machine, about ten times slower (15 to 30 minutes)"
   step=$(date +%s)
   tools/x86-vm.sh start
   vm_dir=$PWD/build/vm
