@@ -14,6 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/x86-mode.sh
+. tools/session.sh
 rounds=${1:-3}
 if [ -n "${ORLO_BUILD_DIRS:-}" ]; then
   builds=($ORLO_BUILD_DIRS)
@@ -39,8 +40,11 @@ if [ "$(orlo_x86_mode)" = vm ]; then
 fi
 win() { echo "Z:$1" | tr / '\\'; }
 
-work=$(mktemp -d /tmp/orlo-bench-install.XXXXXX)
-trap 'rm -rf "$work"; for b in "${builds[@]}"; do tools/wine-run.sh --prefix "$b/wineprefix" --wineserver -k 2>/dev/null || true; done' EXIT
+# Inside the checkout, where Wine's programs see it at the same Z: path.
+mkdir -p build/tmp
+work=$(mktemp -d "$PWD/build/tmp/bench-install.XXXXXX")
+orlo_ensure_display
+trap 'rm -rf "$work"; for b in "${builds[@]}"; do tools/wine-run.sh --prefix "$b/wineprefix" --wineserver -k 2>/dev/null || true; done; orlo_end_display' EXIT
 # The product's files, from the one list of them, read by the compiler as
 # the programs read it (some entries name their file through a macro).
 files=$(printf '#include "res/product_files.h"\nORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)\n' |

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 tools/build.sh
-. tools/display.sh
+. tools/session.sh
 . tools/x86-mode.sh
 # The i686 build (the one we ship) first, then the x86_64 build; on a machine
 # whose kernel runs no 32-bit code the i686 build would run in an emulated

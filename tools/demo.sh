@@ -9,11 +9,14 @@
 #   --update-docs also copies the screenshots to docs/screenshots/.
 #   --x64 runs the x86_64 build instead.
 #   On a machine whose kernel runs no 32-bit code (tools/x86-mode.sh), the
-#   i686 build runs driven in an emulated machine (tools/x86-vm.sh); --x64
-#   runs here at once, for a person who wants to click through it.
+#   i686 build runs driven in one run of an emulated machine
+#   (tools/x86-vm.sh); --x64 runs here at once, for a person who wants to
+#   click through it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/session.sh
 . tools/x86-mode.sh
+orlo_refuse_blank_path
 driven=0
 update_docs=0
 preset=x86
@@ -26,40 +29,38 @@ for arg in "$@"; do
   esac
 done
 [ -n "${DISPLAY:-}" ] || driven=1
-in_vm=0
-if [ $preset = x86 ] && [ "$(orlo_x86_mode)" = vm ]; then
-  in_vm=1
+x86_mode=$(orlo_x86_mode)
+in_vm=()
+if [ $preset = x86 ] && [ "$x86_mode" = vm ]; then
+  in_vm=(tools/x86-vm.sh)
   driven=1
   echo "demo.sh: this machine's kernel runs no 32-bit code, so the i686 SETUP.EXE runs driven in an emulated machine: about 8 minutes the first time, 4 after (tools/demo.sh --x64 runs the x86_64 build here at once)"
 fi
+mkdir -p build
+exec 6>build/run.lock
+flock -n 6 || { echo "demo.sh: another tools/test.sh or tools/demo.sh runs on this checkout" >&2; exit 1; }
 
 tools/install-deps.sh
 tools/build.sh
 
-export WINEPREFIX=$PWD/build/demo-prefix
-run="tools/wine-run.sh --prefix $WINEPREFIX"
+prefix=$PWD/build/demo-prefix
+run() { orlo_child "${in_vm[@]}" tools/wine-run.sh --prefix "$prefix" "$@"; }
 dist=$PWD/build/$preset/dist
 windist="Z:${dist//\//\\}"
 
-. tools/display.sh
 orlo_ensure_display
 finish() {
-  $run --wineserver -k 2>/dev/null || true
-  [ $in_vm -eq 0 ] || tools/x86-vm.sh stop
+  tools/wine-run.sh --prefix "$prefix" --wineserver -k 2>/dev/null || true
   orlo_end_display
 }
 trap finish EXIT
-if [ $in_vm -eq 1 ]; then
-  tools/x86-vm.sh start
-  export ORLO_VM_DIR=$PWD/build/vm
-fi
 # A fresh start: the demonstration installs into C:\ORLO.
-rm -rf "$WINEPREFIX/drive_c/ORLO"
+rm -rf "$prefix/drive_c/ORLO"
 
 if [ $driven -eq 0 ]; then
   echo "Starting SETUP.EXE from $dist"
   status=0
-  $run "$dist/SETUP.EXE" >build/demo.log 2>&1 </dev/null || status=$?
+  run "$dist/SETUP.EXE" >build/demo.log 2>&1 </dev/null || status=$?
   echo "SETUP.EXE ended with exit code $status"
   exit 0
 fi
@@ -69,7 +70,7 @@ rm -rf "$shots"
 mkdir -p "$shots"
 log=$PWD/build/demo.log
 status=0
-$run "$PWD/build/$preset/tools/demo_driver.exe" "$windist" "Z:${shots//\//\\}" \
+run "$PWD/build/$preset/tools/demo_driver.exe" "$windist" "Z:${shots//\//\\}" \
   >"$log" 2>&1 </dev/null || status=$?
 cat "$log"
 for bmp in "$shots"/*.bmp; do

@@ -106,12 +106,13 @@ make_wine_root() {
   step "root: checking that Wine 10 answers"
   in_new_root /usr/lib/wine/wine64 --version >>"$log" 2>&1
   echo "$ORLO_WINE_ROOT_RECIPE" >"$root/$ORLO_WINE_ROOT_STAMP"
+  sync
   step "root: complete ($(du -sh "$root" | cut -f1))"
 }
 
 # The emulated machine's part of the root (tools/x86-vm.sh): the kernel
 # with its modules (about 110 MB), an initramfs that mounts the root over
-# 9p, and Xvfb. About 90 s, once.
+# 9p, Xvfb and CTest. About 90 s, once.
 make_vm_parts() {
   local root=$ORLO_WINE_ROOT log
   need_root "add the emulated machine's kernel to $root"
@@ -122,11 +123,11 @@ make_vm_parts() {
   mkdir -p "$root/etc/initramfs-tools/conf.d"
   printf '9p\n9pnet\n9pnet_virtio\n' >"$root/etc/initramfs-tools/modules"
   echo "MODULES=list" >"$root/etc/initramfs-tools/conf.d/orlo-vm.conf"
-  step "vm: installing Debian 13's kernel, initramfs-tools, Xvfb and xauth in the root (log: $log)"
+  step "vm: installing Debian 13's kernel, initramfs-tools, Xvfb, xauth and CMake in the root (log: $log)"
   in_new_root apt-get update -q --error-on=any >>"$log" 2>&1
-  in_new_root apt-get install -y -q --no-install-recommends linux-image-amd64 initramfs-tools xvfb xauth >>"$log" 2>&1
+  in_new_root apt-get install -y -q --no-install-recommends linux-image-amd64 initramfs-tools xvfb xauth cmake >>"$log" 2>&1
   in_new_root update-initramfs -u -k all >>"$log" 2>&1
-  ls "$root"/boot/vmlinuz-* "$root"/boot/initrd.img-* >>"$log"
+  ls -l "$root/vmlinuz" "$root/initrd.img" "$root/usr/bin/ctest" >>"$log"
   echo "$ORLO_WINE_ROOT_VM_RECIPE" >"$root/$ORLO_WINE_ROOT_VM_STAMP"
 }
 
@@ -134,21 +135,43 @@ make_vm_parts() {
 install_vm_init() {
   local init=$ORLO_WINE_ROOT/usr/local/sbin/orlo-vm-init
   cmp -s tools/x86-vm-init.sh "$init" && return 0
-  need_root "install the emulated machine's init into $ORLO_WINE_ROOT"
+  lock_root
   step "vm: installing the machine's init"
   install -m 755 tools/x86-vm-init.sh "$init"
 }
 
+# The root is changed only while no run uses it (tools/wine-run.sh and the
+# emulated machine hold a shared lock on it).
+lock_root() {
+  [ -z "${root_locked:-}" ] || return 0
+  need_root "change the Wine 10 root in $ORLO_WINE_ROOT"
+  mkdir -p "$(dirname "$ORLO_WINE_ROOT")"
+  exec 7>>"$ORLO_WINE_ROOT_LOCK"
+  if ! flock -x -n 7; then
+    echo "install-deps: the Wine 10 root $ORLO_WINE_ROOT is in use by a run of the tests or the demonstration; run this again once it has ended" >&2
+    exit 1
+  fi
+  root_locked=1
+}
+
 install_host_packages
+if ! wine_root_is_complete || ! [ -e "$ORLO_WINE_ROOT_LOCK" ]; then
+  lock_root
+fi
 if ! wine_root_is_complete; then
   started=$(date +%s)
   make_wine_root
   echo "install-deps: the Wine 10 root took $(($(date +%s) - started)) s"
 fi
+# Older checkouts' tests wrote their scratch files at the root's top.
+for leftover in "$ORLO_WINE_ROOT/dist" "$ORLO_WINE_ROOT/dest"; do
+  [ ! -e "$leftover" ] || { lock_root && step "root: removing $leftover, left by older tests" && rm -rf "$leftover"; }
+done
 if [ "$(orlo_x86_mode)" = vm ]; then
   packages=(qemu-system-x86)   # the emulated machine
   install_host_packages
   if ! wine_root_vm_is_complete; then
+    lock_root
     started=$(date +%s)
     make_vm_parts
     echo "install-deps: the emulated machine's part of the root took $(($(date +%s) - started)) s"

@@ -1,26 +1,23 @@
 #!/bin/bash
 # The one way our scripts and CTest start Wine: Wine 10 from the Debian 13
 # root that tools/install-deps.sh makes, which runs the 32-bit (PE32) and the
-# 64-bit programs alike, the 32-bit ones in WoW64 mode. The root is entered
-# with the checkout and /tmp at their own paths, so a Z: path names the same
-# file inside and out; the host's Xvfb is reached through /tmp/.X11-unix.
+# 64-bit programs alike, the 32-bit ones in WoW64 mode.
 #
 #   wine-run.sh [--prefix DIR] [--locale NAME] program.exe [args...]
-#   wine-run.sh [--prefix DIR] --wineserver [args...]   (e.g. -k, -w)
+#   wine-run.sh [--prefix DIR] --wineserver [args...]   (e.g. -k, -w, -p)
 #
-# A Wine prefix is made on first use; concurrent callers wait for the first
-# one. Without a display, an Xvfb is started. The program's output is
-# collected through a file, because Wine's helper processes inherit our
-# stdout and would keep a pipe open.
-# On a machine whose kernel runs no 32-bit code, the i686 build's programs
-# run in an emulated machine (tools/x86-vm.sh): with ORLO_VM_DIR set, this
-# script hands its whole work to that machine, where it runs again with
-# ORLO_IN_VM set, already inside the root.
+# The root is entered read-only, with the checkout at its own path, so a Z:
+# path names the same file inside and out. What Wine writes outside its
+# prefix (its server's socket, caches) goes to the checkout's build/tmp,
+# which is /tmp inside; in the emulated machine of tools/x86-vm.sh
+# (ORLO_IN_VM set) the root is the machine's own, read-only file system and
+# /tmp its memory.
+#
+# A prefix is made on first use and used only once it is complete;
+# concurrent callers wait for the first one. A display must be given
+# (DISPLAY): tools/test.sh and tools/demo.sh start an Xvfb.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -n "${ORLO_VM_DIR:-}" ] && [ -z "${ORLO_IN_VM:-}" ]; then
-  exec "$here/x86-vm.sh" run "$here/wine-run.sh" "$@"
-fi
 . "$here/wine-root.sh"
 checkout=$(dirname "$here")
 
@@ -36,74 +33,84 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-if [ -z "${ORLO_IN_VM:-}" ] && ! wine_root_is_complete; then
-  echo "wine-run.sh: no complete Wine 10 root at $ORLO_WINE_ROOT; run tools/install-deps.sh as root" >&2
+die() {
+  echo "wine-run.sh: $*" >&2
   exit 125
+}
+tmp=$checkout/build/tmp
+if [ -n "${ORLO_IN_VM:-}" ]; then
+  tmp=/tmp
+else
+  wine_root_is_complete || die "no complete Wine 10 root at $ORLO_WINE_ROOT; run tools/install-deps.sh as root"
+  # Held while Wine runs from the root: tools/install-deps.sh does not
+  # remake a root in use.
+  exec 7<"$ORLO_WINE_ROOT_LOCK" || die "no $ORLO_WINE_ROOT_LOCK; run tools/install-deps.sh as root"
+  flock -s -n 7 || die "the Wine 10 root is being remade by tools/install-deps.sh"
 fi
+mkdir -p "$tmp" "$(dirname "$prefix")" || die "cannot make $tmp"
 
 # Runs a command inside the root. The host's /dev is shared whole, so that
 # every program of one Wine server sees the same /dev/shm and /dev/full.
-# In the emulated machine the root is the machine's own file system.
 in_root() {
+  local env=(PATH=/usr/lib/wine:/usr/bin:/bin HOME=/tmp LANG="$locale" LC_ALL="$locale"
+    WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
+    WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-winemenubuilder.exe=d}")
   if [ -n "${ORLO_IN_VM:-}" ]; then
-    (cd "$PWD" && exec env -u WINEARCH PATH=/usr/lib/wine:/usr/bin:/bin HOME=/root \
-      LANG="$locale" LC_ALL="$locale" WINEPREFIX="$prefix" "$@")
+    env -u WINEARCH "${env[@]}" "$@"
     return $?
   fi
-  local binds=(--bind "$checkout" "$checkout")
+  # The root's top is a directory of this sandbox's own, holding the root's
+  # folders read-only, so that the checkout (under /root, say) has a place.
+  local binds=() entry top=${checkout#/}
+  for entry in "$ORLO_WINE_ROOT"/*; do
+    case "${entry##*/}" in
+      dev | proc | tmp | root | home | "${top%%/*}") ;;
+      *) [ -L "$entry" ] && binds+=(--symlink "$(readlink "$entry")" "/${entry##*/}") ||
+        binds+=(--ro-bind "$entry" "/${entry##*/}") ;;
+    esac
+  done
+  binds+=(--bind "$checkout" "$checkout")
   case "$prefix" in
-    "$checkout"/* | /tmp/*) ;;
+    "$checkout"/*) ;;
     *) mkdir -p "$prefix" && binds+=(--bind "$prefix" "$prefix") ;;
   esac
-  bwrap --bind "$ORLO_WINE_ROOT" / --dev-bind /dev /dev --proc /proc --bind /tmp /tmp \
-    "${binds[@]}" --chdir "$PWD" \
-    --setenv PATH /usr/lib/wine:/usr/bin:/bin --setenv HOME /root \
-    --setenv LANG "$locale" --setenv LC_ALL "$locale" \
-    --setenv WINEPREFIX "$prefix" --unsetenv WINEARCH "$@"
+  bwrap --tmpfs / "${binds[@]}" --dev-bind /dev /dev --proc /proc --bind "$tmp" /tmp \
+    --bind-try /tmp/.X11-unix /tmp/.X11-unix --chdir "$PWD" env -u WINEARCH "${env[@]}" "$@"
 }
 
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
-
-if [ $server -eq 1 ]; then
-  in_root /usr/lib/wine/wineserver "$@"
+# A server is ended or waited for as it is; -p (one server kept for many
+# programs) needs the prefix made first.
+if [ $server -eq 1 ] && [ "${1:-}" != -p ]; then
+  in_root wineserver "$@"
   exit $?
 fi
+[ -n "${DISPLAY:-}" ] || die "no display (DISPLAY is empty): tools/test.sh gives one, or start Xvfb :91 & and export DISPLAY=:91"
 
-start_xvfb() {
-  local n=${ORLO_XVFB_DISPLAY:-91}
-  export DISPLAY=:$n
-  exec 8>"/tmp/.orlo-xvfb-$n.lock"
-  flock 8
-  if ! [ -S "/tmp/.X11-unix/X$n" ]; then
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-    for _ in $(seq 1 100); do
-      [ -S "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-  fi
-  flock -u 8
-  exec 8>&-
-}
-[ -n "${DISPLAY:-}" ] || start_xvfb
-
-# Make the prefix once; concurrent tests wait for the first one.
-mkdir -p "$(dirname "$prefix")"
-lock=$prefix.lock
+# Made once; concurrent tests wait for the first one. The stamp is written
+# only after wineboot succeeded and the prefix reached the disk: a prefix
+# without it (a run stopped half-way) is made again from nothing.
 # QEMU's 9p server grants every lock without keeping it: in the emulated
-# machine the locks are files of its own.
-[ -z "${ORLO_IN_VM:-}" ] || lock=/tmp/orlo-prefix$(echo "$prefix" | tr / _).lock
+# machine the lock is a file of its own.
+lock=$prefix.lock
+[ -z "${ORLO_IN_VM:-}" ] || lock=/tmp/prefix$(echo "$prefix" | tr / _).lock
 exec 9>"$lock"
 flock 9
-if ! [ -f "$prefix/system.reg" ]; then
-  {
-    in_root wine64 wineboot -i
-    # Every program of the prefix runs on one virtual desktop: Wine then
-    # draws captions and frames itself, as screenshots should show them.
-    in_root wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-    in_root wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
-    in_root wineserver -w
-  } >"$prefix.boot.log" 2>&1 </dev/null
+if ! [ -f "$prefix/.orlo-prefix-complete" ]; then
+  # Only a prefix that this script began is thrown away.
+  [ ! -e "$prefix" ] || [ -e "$prefix.boot.log" ] || die "$prefix is no prefix of ours; move it away"
+  rm -rf "$prefix"
+  if ! {
+    in_root wine64 wineboot -i &&
+      # Every program of the prefix runs on one virtual desktop: Wine then
+      # draws captions and frames itself, as screenshots should show them.
+      in_root wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+      in_root wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f &&
+      in_root wineserver -w && sync
+  } >"$prefix.boot.log" 2>&1 </dev/null; then
+    tail -n 20 "$prefix.boot.log" | sed 's/^/  | /' >&2
+    die "making the Wine prefix $prefix failed (log: $prefix.boot.log)"
+  fi
+  : >"$prefix/.orlo-prefix-complete"
 fi
 # Every program of a Wine server shares the display that its first program
 # opened: one started with another display gets no windows and waits for
@@ -112,18 +119,21 @@ if [ "$(cat "$prefix.display" 2>/dev/null)" != "$DISPLAY" ]; then
   in_root sh -c "wineserver -k; wineserver -w" >/dev/null 2>&1
   echo "$DISPLAY" >"$prefix.display"
 fi
-# In the emulated machine a Wine server's start, with its services and
-# devices, takes half a minute: one server per prefix stays for the
-# machine's life (-p) instead of one for each program.
-if [ -n "${ORLO_IN_VM:-}" ]; then
-  in_root wineserver -p >/dev/null 2>&1
-fi
 flock -u 9
 exec 9>&-
 
-out=$(mktemp /tmp/orlo-wine-run.XXXXXX)
-in_root wine64 "$@" >"$out" 2>&1 </dev/null
+if [ $server -eq 1 ]; then
+  in_root wineserver "$@"
+  exit $?
+fi
+# The program's output goes through a file, because Wine's helper processes
+# inherit the program's stdout and would keep a pipe open; it is shown as it
+# comes, so that a program ended by a time-out has shown what it printed.
+out=$(mktemp "$tmp/wine-run.XXXXXX")
+in_root wine64 "$@" >"$out" 2>&1 </dev/null &
+pid=$!
+tail -s 0.1 --pid=$pid -n +1 -f "$out"
+wait $pid
 rc=$?
-cat "$out"
 rm -f "$out"
 exit $rc

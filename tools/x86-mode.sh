@@ -18,14 +18,20 @@ orlo_x86_probe_bytes='\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x
 '\x54\x00\x00\x00\x54\x80\x04\x08\x54\x80\x04\x08\x0c\x00\x00\x00\x0c\x00\x00\x00'\
 '\x07\x00\x00\x00\x01\x00\x00\x00\xbb\x20\x00\x00\x00\xb8\x01\x00\x00\x00\xcd\x80'
 
-# Runs the probe; true when it exits with its own code, 32. Any other end
-# (Exec format error, a fault, a file system that runs nothing) means no.
+# Runs the probe from the checkout's build/; true when it exits with its
+# own code, 32. A place that runs no program at all (full, or mounted
+# noexec) is said and ends the script: it tells nothing of 32-bit code.
 orlo_x86_probe() {
-  local dir probe rc
-  dir=$(mktemp -d "${TMPDIR:-/tmp}/orlo-x86-probe.XXXXXX") || return 1
-  probe=$dir/probe32
-  printf "$orlo_x86_probe_bytes" >"$probe" && chmod +x "$probe"
-  "$probe" 2>/dev/null
+  local dir rc
+  dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/x86-probe
+  mkdir -p "$dir" && printf '#!/bin/sh\nexit 64\n' >"$dir/probe.sh" &&
+    printf "$orlo_x86_probe_bytes" >"$dir/probe32" && chmod +x "$dir/probe.sh" "$dir/probe32"
+  "$dir/probe.sh" 2>/dev/null
+  if [ $? -ne 64 ]; then
+    echo "x86-mode.sh: cannot run a program from $dir (full, or mounted noexec?)" >&2
+    exit 2
+  fi
+  "$dir/probe32" 2>/dev/null
   rc=$?
   rm -rf "$dir"
   [ $rc -eq 32 ]
@@ -35,7 +41,7 @@ orlo_x86_mode() {
   case "${ORLO_X86:-}" in
     native | vm) echo "$ORLO_X86"; return 0 ;;
     "") ;;
-    *) echo "x86-mode.sh: ORLO_X86 must be native or vm, not '$ORLO_X86'" >&2; return 2 ;;
+    *) echo "x86-mode.sh: ORLO_X86 must be native or vm, not '$ORLO_X86'" >&2; exit 2 ;;
   esac
   if orlo_x86_probe; then echo native; else echo vm; fi
 }

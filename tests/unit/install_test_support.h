@@ -20,11 +20,18 @@ namespace install_test {
 
 // A fresh directory of the harness's scratch space named name and this
 // process's id (a program may run twice at once, once per code page),
-// removed with everything in it when the object goes.
+// removed with everything in it when the object goes. Without it the
+// program stops at once: a test that went on with an empty path would
+// write at the root of the current drive.
 class ScratchDir {
  public:
   explicit ScratchDir(const std::string& name) {
-    e2e::MakeScratchDir(name + "-" + std::to_string(GetCurrentProcessId()), &path_);
+    ::testing::AssertionResult made =
+        e2e::MakeScratchDir(name + "-" + std::to_string(GetCurrentProcessId()), &path_);
+    if (!made) {
+      std::cerr << "ScratchDir: no scratch directory " << name << ": " << made.message() << std::endl;
+      ExitProcess(1);
+    }
   }
   ~ScratchDir() { e2e::RemoveTree(path_); }
   ScratchDir(const ScratchDir&) = delete;
