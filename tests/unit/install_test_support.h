@@ -29,7 +29,8 @@ class ScratchDir {
     ::testing::AssertionResult made =
         e2e::MakeScratchDir(name + "-" + std::to_string(GetCurrentProcessId()), &path_);
     if (!made) {
-      std::cerr << "ScratchDir: no scratch directory " << name << ": " << made.message() << std::endl;
+      std::cerr << "ScratchDir: no scratch directory " << name << ": " << made.message()
+                << std::endl;
       ExitProcess(1);
     }
   }
