@@ -14,13 +14,17 @@
 // "\\SERVER\SHARE".
 void NormalizePath(CString& strPath);
 
-// Drops the blanks and dots at the end of each component of a path.
-// Windows and Wine drop them from the last component of a path they make or
-// open, not from the others: "C:\ORLO " is made as C:\ORLO, and a file in it
-// then sought in "C:\ORLO \". "C:\My Apps \ORLO. " -> "C:\My Apps\ORLO",
-// "C:." and "C: " -> "C:". A component that is "." or ".." stays as it is;
-// one of nothing but blanks and dots becomes empty.
-void DropTrailingBlanksAndDots(CString& strPath);
+// Drops the blanks and dots at the end of each name in a path. Windows and
+// Wine drop them from the last name of a path they make or open, not from
+// the others: "C:\ORLO " is made as C:\ORLO, and a file in it then sought in
+// "C:\ORLO \". "C:\My Apps \ORLO. " -> "C:\My Apps\ORLO". The drive ("C:")
+// and the server and share of a network path are no names and stay as they
+// are; a name that is "." or ".." keeps its meaning ("C:.\ORLO", "C:..").
+// FALSE, with the path as it was, when a name is nothing but blanks and dots
+// ("...\ORLO", ". \ORLO", "C: "): Windows reads such a name by where it
+// stands, and dropped to nothing it would leave "\ORLO", the root of the
+// current drive.
+BOOL DropTrailingBlanksAndDots(CString& strPath);
 
 // Creates the directory and any missing parents. TRUE when the directory
 // was made or is taken to be present. The server and the share of a network

@@ -2,6 +2,8 @@
 // typed while the program runs in another directory than its own, ones with
 // blanks or dots at the end of a level, and a network path. Each ends up as
 // the one directory the user meant, holding every file.
+#include <set>
+
 #include "tests/e2e/install_e2e_support.h"
 #include "tests/fixtures/progman_standin.h"
 
@@ -36,6 +38,10 @@ TEST_P(TypedDestination, IsTheDirectoryMeantForFilesAndGroup) {
 
   ExpectInstalled(dest,
                   std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
+  // Nothing was made anywhere else below the root.
+  const std::string meant = GetParam().meant;
+  std::set<std::string> made = {"start", meant.substr(0, meant.find('\\'))};
+  EXPECT_EQ(std::vector<std::string>(made.begin(), made.end()), DirectoryEntries(kDestRoot));
   ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
   const std::vector<std::string> items = {
       "[AddItem(" + program + ", ORLO, " + program + ",, -1, -1, " + dir + ")]",
@@ -54,6 +60,11 @@ const TypedCase kTypedCases[] = {
     // Made without the blank by the system, and then used without it too.
     {"TrailingBlank", "C:\\orlo-e2e-install\\ORLO ", "ORLO"},
     {"BlankBeforeASeparator", "C:\\orlo-e2e-install\\My Apps \\ORLO. \\", "My Apps\\ORLO"},
+    // Below a name like kDestRoot's own: one that lost its "C:." or "C:.."
+    // would land in kDestRoot, at the drive's root, and show there.
+    {"DotAfterDrive", "C:.\\orlo-e2e-install\\dot", "start\\orlo-e2e-install\\dot"},
+    {"DotDotAfterDrive", "C:..\\orlo-e2e-install\\up", "orlo-e2e-install\\up"},
+    {"CurrentDirectoryOfDrive", "C:.", "start"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Typed, TypedDestination, ::testing::ValuesIn(kTypedCases),

@@ -35,26 +35,29 @@ TEST(NormalizePath, KeepsTheTwoBackslashesBeforeAServerName) {
   EXPECT_EQ("", Normalized("\\\\"));
 }
 
-TEST(DropTrailingBlanksAndDots, TrimsTheEndOfEveryComponent) {
+TEST(DropTrailingBlanksAndDots, TrimsTheEndOfEveryName) {
   struct Case {
     const char* typed;
-    const char* trimmed;
+    const char* trimmed;  // nullptr: refused
   } cases[] = {
       {"C:\\ORLO ", "C:\\ORLO"},
       {"C:\\My Apps \\ORLO", "C:\\My Apps\\ORLO"},
       {"C:/My Apps. /ORLO. ./", "C:/My Apps/ORLO/"},
-      {"C:.", "C:"},
-      {"C: ", "C:"},
-      {"\\\\SERVER \\SHARE.\\ORLO", "\\\\SERVER\\SHARE\\ORLO"},
+      {"C:.", "C:."},  // "." on drive C: its current directory
+      {"C: ", nullptr},
+      {"\\\\SERVER \\SHARE.\\ORLO. ", "\\\\SERVER \\SHARE.\\ORLO"},  // the network's names
       {"..\\.\\ORLO\\..", "..\\.\\ORLO\\.."},  // "." and ".." keep their meaning
-      {"C:\\ORLO\\...\\ \\X", "C:\\ORLO\\\\\\X"},
+      {"C:\\ORLO\\...\\ \\X", nullptr},
+      {". \\ORLO", nullptr},
       {" ORLO.V1", " ORLO.V1"},
       {"", ""},
   };
   for (const Case& c : cases) {
     CString str(c.typed);
-    DropTrailingBlanksAndDots(str);
-    EXPECT_EQ(c.trimmed, std::string((LPCSTR)str)) << "typed \"" << c.typed << "\"";
+    BOOL bKept = DropTrailingBlanksAndDots(str);
+    EXPECT_EQ(c.trimmed != nullptr, bKept != FALSE) << "typed \"" << c.typed << "\"";
+    EXPECT_EQ(c.trimmed ? c.trimmed : c.typed, std::string((LPCSTR)str))
+        << "typed \"" << c.typed << "\"";
   }
 }
 
