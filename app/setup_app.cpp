@@ -106,11 +106,9 @@ BOOL CSetupApp::InitInstance() {
   // directory the program was started in, which is still current here; the
   // copy later makes the program's own directory current. Resolved once, the
   // same text is created, written to and given to the program group; one
-  // with a name that cannot be read for sure is not made at all.
+  // that cannot be resolved is not made at all.
   CString strDest = dlgInstallDir.m_strDestDir;
-  BOOL bResolved = DropTrailingBlanksAndDots(strDest);
-  if (bResolved)
-    MakeAbsolutePath(strDest);
+  BOOL bResolved = DropTrailingBlanksAndDots(strDest) && MakeAbsolutePath(strDest);
 
   CFileInstaller installer;
   installer.SetDestination(strDest);

@@ -159,16 +159,17 @@ BOOL CreateDirectoryLevel(const CString& strPath, BOOL bMayRetry) {
 
 BOOL CreateDirectoryTree(CString strPath) { return CreateDirectoryLevel(strPath, TRUE); }
 
-void MakeAbsolutePath(CString& strPath) {
+BOOL MakeAbsolutePath(CString& strPath) {
   if (IsAbsolutePath(strPath) || IsBareDrive(strPath))
-    return;
+    return TRUE;
   DWORD dwSize = GetFullPathNameA(strPath, 0, NULL, NULL);
   if (dwSize == 0)
-    return;
+    return FALSE;
   CString strFull;
   DWORD dwLength = GetFullPathNameA(strPath, dwSize, strFull.GetBuffer((int)dwSize), NULL);
   BOOL bResolved = dwLength > 0 && dwLength < dwSize;
   strFull.ReleaseBuffer(bResolved ? (int)dwLength : 0);
   if (bResolved)
     strPath = strFull;
+  return bResolved;
 }

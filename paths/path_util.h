@@ -32,11 +32,14 @@ BOOL DropTrailingBlanksAndDots(CString& strPath);
 BOOL CreateDirectoryTree(CString strPath);
 
 // Makes a path that depends on a current directory ("ORLO", "\ORLO",
-// "C:ORLO") absolute against the current directory, with GetFullPathNameA.
-// A path that starts with a drive and a separator, or is a network path,
-// stays exactly as it is; so do a bare drive ("C:", which stands for the
-// drive's root as "C:\" does, and is no place to install into) and one the
-// system cannot resolve (an empty one), whose creation then fails.
-void MakeAbsolutePath(CString& strPath);
+// "C:ORLO", "C:..\ORLO") absolute against the current directory, with
+// GetFullPathNameA. A path that starts with a drive and a separator, or is a
+// network path, stays exactly as it is; so does a bare drive ("C:", which
+// stands for the drive's root as "C:\" does, and is no place to install
+// into). FALSE, with the path as it was, when the system cannot resolve it:
+// an empty path, or one whose full form is longer than it takes (Wine: more
+// than MAX_PATH). Used as it stands, such a path would be made below one
+// current directory and written to below another.
+BOOL MakeAbsolutePath(CString& strPath);
 
 #endif
