@@ -115,8 +115,9 @@ BOOL CSetupApp::InitInstance() {
   for (LPCSTR pszName : kProductFiles)
     installer.AddFile(pszName);
 
+  // The user is shown what they typed, not what it was resolved to.
   if (!bResolved || !installer.CreateDestination()) {
-    ShowMessage("Unable to create destination directory: %s", (LPCSTR)strDest);
+    ShowMessage("Unable to create destination directory: %s", (LPCSTR)dlgInstallDir.m_strDestDir);
     return EndSequence(dlgBackdrop);
   }
 

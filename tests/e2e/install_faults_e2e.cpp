@@ -172,6 +172,15 @@ TEST_F(DestinationFaults, ADriveOrANameOfBlanksAndDots) {
   }
 }
 
+// As Windows copies a path: in double quotes. The system refuses the name.
+TEST_F(DestinationFaults, AQuotedPathIsNamedAsTyped) {
+  const std::string typed = "\"" + Under("Quoted\\ORLO") + "\"";
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
+  ASSERT_NO_FATAL_FAILURE(ExpectMessage("CreateDirectory failed, err = 123\n"));
+  ASSERT_NO_FATAL_FAILURE(ExpectMessage("Unable to create destination directory: " + typed));
+  ExpectEnd();
+}
+
 TEST_F(DestinationFaults, AFileWhereAParentShouldBe) {
   ASSERT_TRUE(WriteWholeFile(Under("file"), "a file"));
   const std::string typed = std::string(kDestRoot) + "\\file\\sub/dir\\";
