@@ -101,24 +101,23 @@ BOOL CSetupApp::InitInstance() {
   if (dlgInstallDir.DoModal() != IDOK)
     return EndSequence(dlgBackdrop);
 
-  // Blanks and dots at the end of a component go first: the system drops
-  // them when it makes the last level, and "C:." or "C: " would otherwise
-  // be resolved as the current directory of C:, as "C:" is not. A relative
-  // destination means the directory the program was started in, which is
-  // still current here; the copy later makes the program's own directory
-  // current. Resolved once, the same text is created, written to and given
-  // to the program group.
+  // Blanks and dots at the end of a name go first: the system drops them
+  // only from the last level it makes. A relative destination means the
+  // directory the program was started in, which is still current here; the
+  // copy later makes the program's own directory current. Resolved once, the
+  // same text is created, written to and given to the program group; one
+  // that cannot be resolved is not made at all.
   CString strDest = dlgInstallDir.m_strDestDir;
-  DropTrailingBlanksAndDots(strDest);
-  MakeAbsolutePath(strDest);
+  BOOL bResolved = DropTrailingBlanksAndDots(strDest) && MakeAbsolutePath(strDest);
 
   CFileInstaller installer;
   installer.SetDestination(strDest);
   for (LPCSTR pszName : kProductFiles)
     installer.AddFile(pszName);
 
-  if (!installer.CreateDestination()) {
-    ShowMessage("Unable to create destination directory: %s", (LPCSTR)strDest);
+  // The user is shown what they typed, not what it was resolved to.
+  if (!bResolved || !installer.CreateDestination()) {
+    ShowMessage("Unable to create destination directory: %s", (LPCSTR)dlgInstallDir.m_strDestDir);
     return EndSequence(dlgBackdrop);
   }
 

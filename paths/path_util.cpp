@@ -12,10 +12,15 @@ BOOL IsNetworkPath(const CString& strPath) {
          !IsSeparator(strPath[2]);
 }
 
+// A drive letter and a colon at the start: "C:", "C:ORLO", "C:\ORLO".
+BOOL StartsWithDrive(const CString& strPath) {
+  char ch = strPath.GetLength() >= 2 ? strPath[0] : '\0';
+  return ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z')) && strPath[1] == ':';
+}
+
 // "C:" and nothing else: a drive, not that drive's current directory.
 BOOL IsBareDrive(const CString& strPath) {
-  char ch = strPath.GetLength() == 2 ? strPath[0] : '\0';
-  return ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z')) && strPath[1] == ':';
+  return strPath.GetLength() == 2 && StartsWithDrive(strPath);
 }
 
 BOOL IsAbsolutePath(const CString& strPath) {
@@ -43,6 +48,15 @@ int ShareLength(const CString& strPath) {
   return FindSeparator(strPath, nServerEnd + 1);
 }
 
+// The length of what stands before a path's first name: "C:" of a drive,
+// "\\SERVER\SHARE" of a network path; 0 for any other path.
+int PrefixLength(const CString& strPath) {
+  int nShare = ShareLength(strPath);
+  if (nShare > 0)
+    return nShare;
+  return StartsWithDrive(strPath) ? 2 : 0;
+}
+
 BOOL IsBlankOrDot(char ch) { return ch == ' ' || ch == '.'; }
 
 // One component without the blanks and dots at its end; "." and ".." keep
@@ -62,17 +76,25 @@ CString WithoutTrailingBlanksAndDots(const CString& strComponent) {
 
 }  // namespace
 
-void DropTrailingBlanksAndDots(CString& strPath) {
-  CString strResult;
-  for (int nStart = 0;;) {
+BOOL DropTrailingBlanksAndDots(CString& strPath) {
+  int nStart = PrefixLength(strPath);
+  CString strResult = strPath.Left(nStart);
+  for (;;) {
     int nEnd = FindSeparator(strPath, nStart);
-    strResult += WithoutTrailingBlanksAndDots(strPath.Mid(nStart, nEnd - nStart));
+    CString strName = strPath.Mid(nStart, nEnd - nStart);
+    CString strKept = WithoutTrailingBlanksAndDots(strName);
+    // Nothing left of a name that was there: the system reads such a name
+    // by where it stands, and no reading is sure to be the one meant.
+    if (strKept.GetLength() == 0 && strName.GetLength() > 0)
+      return FALSE;
+    strResult += strKept;
     if (nEnd == strPath.GetLength())
       break;
     strResult += strPath[nEnd];
     nStart = nEnd + 1;
   }
   strPath = strResult;
+  return TRUE;
 }
 
 void NormalizePath(CString& strPath) {
@@ -137,16 +159,17 @@ BOOL CreateDirectoryLevel(const CString& strPath, BOOL bMayRetry) {
 
 BOOL CreateDirectoryTree(CString strPath) { return CreateDirectoryLevel(strPath, TRUE); }
 
-void MakeAbsolutePath(CString& strPath) {
+BOOL MakeAbsolutePath(CString& strPath) {
   if (IsAbsolutePath(strPath) || IsBareDrive(strPath))
-    return;
+    return TRUE;
   DWORD dwSize = GetFullPathNameA(strPath, 0, NULL, NULL);
   if (dwSize == 0)
-    return;
+    return FALSE;
   CString strFull;
   DWORD dwLength = GetFullPathNameA(strPath, dwSize, strFull.GetBuffer((int)dwSize), NULL);
   BOOL bResolved = dwLength > 0 && dwLength < dwSize;
   strFull.ReleaseBuffer(bResolved ? (int)dwLength : 0);
   if (bResolved)
     strPath = strFull;
+  return bResolved;
 }

@@ -1,7 +1,9 @@
 // Destinations that are not a full local path as they stand: relative ones,
 // typed while the program runs in another directory than its own, ones with
-// blanks or dots at the end of a level, and a network path. Each ends up as
-// the one directory the user meant, holding every file.
+// blanks or dots at the end of a level, one with an "&", and a network path.
+// Each ends up as the one directory the user meant, holding every file.
+#include <set>
+
 #include "tests/e2e/install_e2e_support.h"
 #include "tests/fixtures/progman_standin.h"
 
@@ -31,11 +33,21 @@ TEST_P(TypedDestination, IsTheDirectoryMeantForFilesAndGroup) {
   ProgmanStandIn standIn;
   ASSERT_TRUE(standIn.Start());
   ASSERT_NO_FATAL_FAILURE(StartAndEnter(GetParam().typed, start));
+  ASSERT_NO_FATAL_FAILURE(WaitForProgressDialog());
   ASSERT_NO_FATAL_FAILURE(AnswerGroupQuestion(IDOK));
+  // The last line shown names the directory as it is, and takes no "&" in
+  // it for a mnemonic.
+  HWND to = Control(progress_, IDC_TO);
+  EXPECT_EQ("To: " + JoinPath(dest, "TESKDB.FON"), WindowText(to));
+  EXPECT_TRUE(WindowStyle(to) & SS_NOPREFIX) << "style 0x" << std::hex << WindowStyle(to);
   ASSERT_NO_FATAL_FAILURE(FinishOnSuccess());
 
   ExpectInstalled(dest,
                   std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
+  // Nothing was made anywhere else below the root.
+  const std::string meant = GetParam().meant;
+  std::set<std::string> made = {"start", meant.substr(0, meant.find('\\'))};
+  EXPECT_EQ(std::vector<std::string>(made.begin(), made.end()), DirectoryEntries(kDestRoot));
   ASSERT_TRUE(standIn.WaitForCount("DISCONNECT", 1)) << standIn.Dump();
   const std::vector<std::string> items = {
       "[AddItem(" + program + ", ORLO, " + program + ",, -1, -1, " + dir + ")]",
@@ -54,6 +66,12 @@ const TypedCase kTypedCases[] = {
     // Made without the blank by the system, and then used without it too.
     {"TrailingBlank", "C:\\orlo-e2e-install\\ORLO ", "ORLO"},
     {"BlankBeforeASeparator", "C:\\orlo-e2e-install\\My Apps \\ORLO. \\", "My Apps\\ORLO"},
+    // Below a name like kDestRoot's own: one that lost its "C:." or "C:.."
+    // would land in kDestRoot, at the drive's root, and show there.
+    {"DotAfterDrive", "C:.\\orlo-e2e-install\\dot", "start\\orlo-e2e-install\\dot"},
+    {"DotDotAfterDrive", "C:..\\orlo-e2e-install\\up", "orlo-e2e-install\\up"},
+    {"CurrentDirectoryOfDrive", "C:.", "start"},
+    {"Ampersand", "C:\\orlo-e2e-install\\Tools & Games", "Tools & Games"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Typed, TypedDestination, ::testing::ValuesIn(kTypedCases),

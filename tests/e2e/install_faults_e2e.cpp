@@ -153,20 +153,32 @@ TEST_F(DestinationFaults, EmptyText) {
   ExpectEnd();
 }
 
-// "C:", "C:." and "C: " name the current directory of drive C, here the
-// directory the program was started in: each is refused as the drive's root
-// is, and nothing is put there.
-TEST_F(DestinationFaults, TheCurrentDirectoryOfADrive) {
+// "C:" names the drive, refused as its root is. A name of nothing but blanks
+// and dots is refused too: Windows reads it by where it stands, and dropped
+// to nothing it names a drive's root. Nothing is put anywhere; below the
+// name of kDestRoot, a path that lost such a name would land in kDestRoot.
+TEST_F(DestinationFaults, ADriveOrANameOfBlanksAndDots) {
   const std::string start = Under("start");
   ASSERT_TRUE(CreateDirectories(start));
-  for (const char* typed : {"C:", "C:.", "C: "}) {
+  for (const char* typed :
+       {"C:", "C: ", "...\\orlo-e2e-install\\ORLO", ". \\orlo-e2e-install\\ORLO"}) {
     SCOPED_TRACE(std::string("typed \"") + typed + "\"");
     setup_ = Process();
     ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed, start));
-    ExpectMessage("Unable to create destination directory: C:");
+    ExpectMessage(std::string("Unable to create destination directory: ") + typed);
     EXPECT_EQ(std::vector<std::string>{}, DirectoryEntries(start));
+    EXPECT_EQ(std::vector<std::string>{"start"}, DirectoryEntries(kDestRoot));
     ExpectEnd();
   }
+}
+
+// As Windows copies a path: in double quotes. The system refuses the name.
+TEST_F(DestinationFaults, AQuotedPathIsNamedAsTyped) {
+  const std::string typed = "\"" + Under("Quoted\\ORLO") + "\"";
+  ASSERT_NO_FATAL_FAILURE(StartAndEnter(typed));
+  ASSERT_NO_FATAL_FAILURE(ExpectMessage("CreateDirectory failed, err = 123\n"));
+  ASSERT_NO_FATAL_FAILURE(ExpectMessage("Unable to create destination directory: " + typed));
+  ExpectEnd();
 }
 
 TEST_F(DestinationFaults, AFileWhereAParentShouldBe) {

@@ -35,26 +35,29 @@ TEST(NormalizePath, KeepsTheTwoBackslashesBeforeAServerName) {
   EXPECT_EQ("", Normalized("\\\\"));
 }
 
-TEST(DropTrailingBlanksAndDots, TrimsTheEndOfEveryComponent) {
+TEST(DropTrailingBlanksAndDots, TrimsTheEndOfEveryName) {
   struct Case {
     const char* typed;
-    const char* trimmed;
+    const char* trimmed;  // nullptr: refused
   } cases[] = {
       {"C:\\ORLO ", "C:\\ORLO"},
       {"C:\\My Apps \\ORLO", "C:\\My Apps\\ORLO"},
       {"C:/My Apps. /ORLO. ./", "C:/My Apps/ORLO/"},
-      {"C:.", "C:"},
-      {"C: ", "C:"},
-      {"\\\\SERVER \\SHARE.\\ORLO", "\\\\SERVER\\SHARE\\ORLO"},
+      {"C:.", "C:."},  // "." on drive C: its current directory
+      {"C: ", nullptr},
+      {"\\\\SERVER \\SHARE.\\ORLO. ", "\\\\SERVER \\SHARE.\\ORLO"},  // the network's names
       {"..\\.\\ORLO\\..", "..\\.\\ORLO\\.."},  // "." and ".." keep their meaning
-      {"C:\\ORLO\\...\\ \\X", "C:\\ORLO\\\\\\X"},
+      {"C:\\ORLO\\...\\ \\X", nullptr},
+      {". \\ORLO", nullptr},
       {" ORLO.V1", " ORLO.V1"},
       {"", ""},
   };
   for (const Case& c : cases) {
     CString str(c.typed);
-    DropTrailingBlanksAndDots(str);
-    EXPECT_EQ(c.trimmed, std::string((LPCSTR)str)) << "typed \"" << c.typed << "\"";
+    BOOL bKept = DropTrailingBlanksAndDots(str);
+    EXPECT_EQ(c.trimmed != nullptr, bKept != FALSE) << "typed \"" << c.typed << "\"";
+    EXPECT_EQ(c.trimmed ? c.trimmed : c.typed, std::string((LPCSTR)str))
+        << "typed \"" << c.typed << "\"";
   }
 }
 
@@ -65,9 +68,12 @@ TEST(MakeAbsolutePath, ResolvesOnlyWhatIsNotAbsolute) {
   ASSERT_TRUE(SetCurrentDirectoryA(scratch.path().c_str()));
   const std::string cwd = scratch.path();
   const std::string drive = cwd.substr(0, 2);
+  // Wine resolves no path whose full form is longer than MAX_PATH.
+  const std::string tooLong(MAX_PATH - cwd.size(), 'd');
   struct Case {
     std::string typed;
     std::string absolute;
+    bool resolved = true;
   } cases[] = {
       {"C:\\ORLO\\", "C:\\ORLO\\"},
       {"c:/orlo//x/", "c:/orlo//x/"},
@@ -79,11 +85,12 @@ TEST(MakeAbsolutePath, ResolvesOnlyWhatIsNotAbsolute) {
       {drive + "ORLO", cwd + "\\ORLO"},
       {"C:", "C:"},  // the drive, not its current directory
       {"c:", "c:"},
-      {"", ""},
+      {"", "", false},
+      {tooLong, tooLong, false},
   };
   for (const Case& c : cases) {
     CString str(c.typed.c_str());
-    MakeAbsolutePath(str);
+    EXPECT_EQ(c.resolved, MakeAbsolutePath(str) != FALSE) << "typed \"" << c.typed << "\"";
     EXPECT_EQ(c.absolute, std::string((LPCSTR)str)) << "typed \"" << c.typed << "\"";
   }
   SetCurrentDirectoryA(szOld);
