@@ -94,18 +94,18 @@ fi
 lock=$prefix.lock
 [ -z "${ORLO_IN_VM:-}" ] || lock=/tmp/prefix$(echo "$prefix" | tr / _).lock
 exec 9>"$lock"
-flock 9
+flock -w 1200 9 || die "another program held $lock for 20 minutes"
 if ! [ -f "$prefix/.orlo-prefix-complete" ]; then
   # Only a prefix that this script began is thrown away.
   [ ! -e "$prefix" ] || [ -e "$prefix.boot.log" ] || die "$prefix is no prefix of ours; move it away"
   rm -rf "$prefix"
   if ! {
-    in_root wine64 wineboot -i &&
+    in_root timeout 900 wine64 wineboot -i &&
       # Every program of the prefix runs on one virtual desktop: Wine then
       # draws captions and frames itself, as screenshots should show them.
       in_root wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
       in_root wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f &&
-      in_root wineserver -w && sync
+      in_root timeout 120 wineserver -w && sync
   } >"$prefix.boot.log" 2>&1 </dev/null; then
     tail -n 20 "$prefix.boot.log" | sed 's/^/  | /' >&2
     die "making the Wine prefix $prefix failed (log: $prefix.boot.log)"
@@ -116,7 +116,7 @@ fi
 # opened: one started with another display gets no windows and waits for
 # ever. A server left running from a run on another display is stopped.
 if [ "$(cat "$prefix.display" 2>/dev/null)" != "$DISPLAY" ]; then
-  in_root sh -c "wineserver -k; wineserver -w" >/dev/null 2>&1
+  in_root sh -c "wineserver -k; timeout 60 wineserver -w" >/dev/null 2>&1
   echo "$DISPLAY" >"$prefix.display"
 fi
 flock -u 9

@@ -16,7 +16,7 @@ power_off() {
   # Immediate and needs no init system. The kernel then halts; with
   # panic=-1 and QEMU's -no-reboot a failed power-off ends QEMU as well.
   echo o >/proc/sysrq-trigger
-  sleep 60
+  sleep 60 2>/dev/null
 }
 fail() {
   echo "orlo-vm-init: $*" >/dev/console
