@@ -44,7 +44,7 @@ tools/install-deps.sh
 tools/build.sh
 
 prefix=$PWD/build/demo-prefix
-run() { orlo_child "${in_vm[@]}" tools/wine-run.sh --prefix "$prefix" "$@"; }
+run() { orlo_child "${in_vm[@]}" tools/wine-run.sh --prefix "$prefix" ${in_vm:+--warm} "$@"; }
 dist=$PWD/build/$preset/dist
 windist="Z:${dist//\//\\}"
 

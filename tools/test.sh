@@ -20,9 +20,7 @@ cd "$(dirname "$0")/.."
 # (a server's start with its services takes half a minute there), then CTest.
 if [ "${1:-}" = --x86-in-vm ]; then
   prefix=$PWD/build/x86/wineprefix
-  tools/wine-run.sh --prefix "$prefix" --wineserver -p
-  # Its services and desktop, before two tests at once race to start them.
-  tools/wine-run.sh --prefix "$prefix" cmd.exe /c exit 0
+  tools/wine-run.sh --prefix "$prefix" --warm cmd.exe /c exit 0
   echo "test.sh: the Wine prefix and its server were ready after $(cut -d' ' -f1 /proc/uptime) s"
   status=0
   ctest --preset x86 -j 2 -LE static --timeout "${ORLO_TEST_TIMEOUT:-900}" || status=$?

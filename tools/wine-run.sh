@@ -3,8 +3,12 @@
 # root that tools/install-deps.sh makes, which runs the 32-bit (PE32) and the
 # 64-bit programs alike, the 32-bit ones in WoW64 mode.
 #
-#   wine-run.sh [--prefix DIR] [--locale NAME] program.exe [args...]
+#   wine-run.sh [--prefix DIR] [--locale NAME] [--warm] program.exe [args...]
 #   wine-run.sh [--prefix DIR] --wineserver [args...]   (e.g. -k, -w, -p)
+#
+# --warm first starts a Wine server that stays (-p) and brings up its
+# services and desktop: in the emulated machine that takes half a minute,
+# and two programs that start at once otherwise race to make the desktop.
 #
 # The root is entered read-only, with the checkout at its own path, so a Z:
 # path names the same file inside and out. What Wine writes outside its
@@ -24,10 +28,12 @@ checkout=$(dirname "$here")
 prefix=${WINEPREFIX:-$PWD/wineprefix}
 locale=${ORLO_WINE_LOCALE:-en_US.UTF-8}
 server=0
+warm=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
     --locale) locale=$2; shift 2 ;;
+    --warm) warm=1; shift ;;
     --wineserver) server=1; shift; break ;;
     *) break ;;
   esac
@@ -125,6 +131,10 @@ exec 9>&-
 if [ $server -eq 1 ]; then
   in_root wineserver "$@"
   exit $?
+fi
+if [ $warm -eq 1 ]; then
+  # Not on our stdout: a server that stays would hold it open.
+  { in_root wineserver -p && in_root wine64 cmd.exe /c exit 0; } >/dev/null 2>&1 </dev/null
 fi
 # The program's output goes through a file, because Wine's helper processes
 # inherit the program's stdout and would keep a pipe open; it is shown as it
