@@ -34,7 +34,7 @@ in_vm=()
 if [ $preset = x86 ] && [ "$x86_mode" = vm ]; then
   in_vm=(tools/x86-vm.sh)
   driven=1
-  echo "demo.sh: this machine's kernel runs no 32-bit code, so the i686 SETUP.EXE runs driven in an emulated machine: about 8 minutes the first time, 4 after (tools/demo.sh --x64 runs the x86_64 build here at once)"
+  echo "demo.sh: this machine's kernel runs no 32-bit code, so the i686 SETUP.EXE runs driven in an emulated machine: about 5 minutes the first time, 1 to 2 after (tools/demo.sh --x64 runs the x86_64 build here at once)"
 fi
 mkdir -p build
 exec 6>build/run.lock
