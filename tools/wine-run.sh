@@ -4,7 +4,7 @@
 # 64-bit programs alike, the 32-bit ones in WoW64 mode.
 #
 #   wine-run.sh [--prefix DIR] [--locale NAME] [--warm] program.exe [args...]
-#   wine-run.sh [--prefix DIR] --wineserver [args...]   (e.g. -k, -w, -p)
+#   wine-run.sh [--prefix DIR] --wineserver [args...]   (e.g. -k, -w)
 #
 # --warm first starts a Wine server that stays (-p) and brings up its
 # services and desktop: in the emulated machine that takes half a minute,
@@ -84,9 +84,9 @@ in_root() {
     --bind-try /tmp/.X11-unix /tmp/.X11-unix --chdir "$PWD" env -u WINEARCH "${env[@]}" "$@"
 }
 
-# A server is ended or waited for as it is; -p (one server kept for many
-# programs) needs the prefix made first.
-if [ $server -eq 1 ] && [ "${1:-}" != -p ]; then
+# A server is ended or waited for as it is (one kept for many programs is
+# --warm's, once the prefix is made).
+if [ $server -eq 1 ]; then
   in_root wineserver "$@"
   exit $?
 fi
@@ -128,10 +128,6 @@ fi
 flock -u 9
 exec 9>&-
 
-if [ $server -eq 1 ]; then
-  in_root wineserver "$@"
-  exit $?
-fi
 if [ $warm -eq 1 ]; then
   # Not on our stdout: a server that stays would hold it open.
   { in_root wineserver -p && in_root wine64 cmd.exe /c exit 0; } >/dev/null 2>&1 </dev/null
