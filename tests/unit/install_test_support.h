@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -144,26 +146,36 @@ inline bool CanOpenForWriting(const std::string& path) {
   return true;
 }
 
+// Whether this program runs in the emulated machine of tools/x86-vm.sh,
+// whose prefix lies on 9p: it keeps no immutable flag, so a file is made
+// read-only by a read-only mount onto itself there.
+inline bool PrefixOnNineP() { return GetEnvironmentVariableA("ORLO_IN_VM", NULL, 0) != 0; }
+
 // A file that nobody may write. The read-only attribute alone does not stop
 // a process running as root, which these tests may well be, so the file is
-// also made immutable (chattr +i) for as long as the object lives. In the
-// emulated machine of tools/x86-vm.sh the prefix lies on 9p, which keeps no
-// such flag; the file is mounted read-only onto itself there instead.
+// also made immutable (chattr +i), or mounted read-only onto itself on 9p,
+// for as long as the object lives. Undoing it fails the test that made it,
+// naming the file; RemoveTreeOfFaults clears what a killed test left.
 class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const std::string& path) : path_(path), unixPath_(UnixPathOf(path)) {
-    const bool onNineP = GetEnvironmentVariableA("ORLO_IN_VM", NULL, 0) != 0;
-    lock_ = onNineP ? "/bin/mount --bind -o ro " + unixPath_ + " " : "/usr/bin/chattr +i ";
-    unlock_ = onNineP ? "/bin/umount " : "/usr/bin/chattr -i ";
+    const std::string lock =
+        PrefixOnNineP() ? "/bin/mount --bind -o ro " + unixPath_ + " " : "/usr/bin/chattr +i ";
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
-    if (CanOpenForWriting(path_) && StartUnixProgram(lock_ + unixPath_))
+    if (CanOpenForWriting(path_) && StartUnixProgram(lock + unixPath_))
       e2e::PollUntil([&] { return !CanOpenForWriting(path_); });
   }
   ~ReadOnlyFile() {
-    if (!CanOpenForWriting(path_) && StartUnixProgram(unlock_ + unixPath_))
-      e2e::PollUntil([&] {
-        return SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL) && CanOpenForWriting(path_);
-      });
+    // A plain umount fails ("target is busy") while any process has the file
+    // open, even for a moment, and nothing undid it then: this wait used to
+    // set the file's attributes, which opens it, while the umount ran. The
+    // mount is detached lazily (-l), which is never busy, and the wait does
+    // not open the file until it is writable again.
+    const std::string unlock = PrefixOnNineP() ? "/bin/umount -l " : "/usr/bin/chattr -i ";
+    if (!CanOpenForWriting(path_) && !(StartUnixProgram(unlock + unixPath_) &&
+                                       e2e::PollUntil([&] { return CanOpenForWriting(path_); })))
+      ADD_FAILURE() << "ReadOnlyFile: " << path_ << " is still read-only "
+                    << e2e::ScaledMs(e2e::kDefaultTimeoutMs) << " ms after " << unlock << unixPath_;
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   ReadOnlyFile(const ReadOnlyFile&) = delete;
@@ -174,9 +186,70 @@ class ReadOnlyFile {
  private:
   std::string path_;
   std::string unixPath_;
-  std::string lock_;
-  std::string unlock_;
 };
+
+// The whole of a file that tells no size, as /proc's files do.
+inline std::string ReadToTheEnd(const std::string& path) {
+  std::string bytes;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE)
+    return bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(h, chunk, sizeof chunk, &got, NULL) && got > 0)
+    bytes.append(chunk, got);
+  CloseHandle(h);
+  return bytes;
+}
+
+// The Unix mount points whose Windows names lie below dir: read-only mounts
+// that a ReadOnlyFile left when its test was killed. Paths with blanks
+// (which /proc escapes) do not occur: the checkout's path has none.
+inline std::vector<std::string> MountPointsBelow(const std::string& dir) {
+  typedef WCHAR*(CDECL * DosNameFn)(LPCSTR);
+  DosNameFn pfnDosName =
+      (DosNameFn)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
+  std::vector<std::string> below;
+  char full[MAX_PATH] = "";
+  if (!pfnDosName || !GetFullPathNameA(dir.c_str(), sizeof full, full, NULL))
+    return below;
+  const std::string under = std::string(full) + "\\";
+  std::istringstream lines(ReadToTheEnd("Z:\\proc\\self\\mounts"));
+  std::string device, mountPoint, rest;
+  while (lines >> device >> mountPoint && std::getline(lines, rest)) {
+    WCHAR* dos = pfnDosName(mountPoint.c_str());
+    char name[MAX_PATH] = "";
+    if (dos && WideCharToMultiByte(CP_ACP, 0, dos, -1, name, sizeof name, NULL, NULL) &&
+        strlen(name) > under.size() &&
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, (int)under.size(), under.c_str(),
+                       (int)under.size()) == CSTR_EQUAL)
+      below.push_back(mountPoint);
+    HeapFree(GetProcessHeap(), 0, dos);
+  }
+  return below;
+}
+
+// Removes dir, first clearing what a ReadOnlyFile left in it when its test
+// was killed at its time limit, or failed to undo it: read-only mounts,
+// immutable flags and read-only attributes (RemoveTree clears those). Waits
+// for the removal with the usual bound; the failure names what stayed.
+inline ::testing::AssertionResult RemoveTreeOfFaults(const std::string& dir) {
+  ::testing::AssertionResult removed = e2e::RemoveTree(dir);
+  if (removed)
+    return removed;
+  std::cout << "RemoveTreeOfFaults: clearing a fault an earlier test left: " << removed.message()
+            << "\n";
+  if (PrefixOnNineP()) {
+    for (const std::string& mountPoint : MountPointsBelow(dir))
+      StartUnixProgram("/bin/umount -l " + mountPoint);
+  } else {
+    StartUnixProgram("/usr/bin/chattr -R -i " + UnixPathOf(dir));
+  }
+  if (e2e::PollUntil([&] { return bool(removed = e2e::RemoveTree(dir)); }))
+    return removed;
+  return removed << " (still, " << e2e::ScaledMs(e2e::kDefaultTimeoutMs)
+                 << " ms after clearing the faults below it)";
+}
 
 // Answers (with OK) every message box shown by the thread that constructed
 // the object, and records the texts in order. A CBT hook on that thread sees
