@@ -75,13 +75,15 @@ in_root() {
         binds+=(--ro-bind "$entry" "/${entry##*/}") ;;
     esac
   done
-  binds+=(--bind "$checkout" "$checkout")
+  # /tmp before the checkout and the prefix: bound later, a checkout that
+  # lies under /tmp would be hidden by it.
+  binds+=(--bind "$tmp" /tmp --bind-try /tmp/.X11-unix /tmp/.X11-unix --bind "$checkout" "$checkout")
   case "$prefix" in
     "$checkout"/*) ;;
     *) mkdir -p "$prefix" && binds+=(--bind "$prefix" "$prefix") ;;
   esac
-  bwrap --tmpfs / "${binds[@]}" --dev-bind /dev /dev --proc /proc --bind "$tmp" /tmp \
-    --bind-try /tmp/.X11-unix /tmp/.X11-unix --chdir "$PWD" env -u WINEARCH "${env[@]}" "$@"
+  bwrap --tmpfs / "${binds[@]}" --dev-bind /dev /dev --proc /proc \
+    --chdir "$PWD" env -u WINEARCH "${env[@]}" "$@"
 }
 
 # A server is ended or waited for as it is (one kept for many programs is
