@@ -229,22 +229,25 @@ inline std::vector<std::string> MountPointsBelow(const std::string& dir) {
   return below;
 }
 
-// Removes dir, first clearing what a ReadOnlyFile left in it when its test
-// was killed at its time limit, or failed to undo it: read-only mounts,
-// immutable flags and read-only attributes (RemoveTree clears those). Waits
-// for the removal with the usual bound; the failure names what stayed.
+// Removes dir, first clearing what a ReadOnlyFile or a UnixSymlink left in
+// it when its test was killed at its time limit, or failed to undo it:
+// read-only mounts, immutable flags, links to devices that Wine does not
+// delete, and read-only attributes (RemoveTree clears those). Waits for the
+// removal with the usual bound; the failure names what stayed.
 inline ::testing::AssertionResult RemoveTreeOfFaults(const std::string& dir) {
   ::testing::AssertionResult removed = e2e::RemoveTree(dir);
   if (removed)
     return removed;
   std::cout << "RemoveTreeOfFaults: clearing a fault an earlier test left: " << removed.message()
             << "\n";
+  const std::string unixDir = UnixPathOf(dir);
   if (PrefixOnNineP()) {
     for (const std::string& mountPoint : MountPointsBelow(dir))
       StartUnixProgram("/bin/umount -l " + mountPoint);
   } else {
-    StartUnixProgram("/usr/bin/chattr -R -i " + UnixPathOf(dir));
+    StartUnixProgram("/usr/bin/chattr -R -i " + unixDir);
   }
+  StartUnixProgram("/usr/bin/find " + unixDir + " -type l -delete");
   if (e2e::PollUntil([&] { return bool(removed = e2e::RemoveTree(dir)); }))
     return removed;
   return removed << " (still, " << e2e::ScaledMs(e2e::kDefaultTimeoutMs)
