@@ -113,7 +113,9 @@ if ! [ -f "$prefix/.orlo-prefix-complete" ]; then
       # draws captions and frames itself, as screenshots should show them.
       in_root wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
       in_root wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f &&
-      in_root timeout 120 wineserver -w && sync
+      # The prefix's services end by themselves; 120 s did not hold in the
+      # emulated machine on a host busy with a second one (seen three times).
+      in_root timeout 600 wineserver -w && sync
   } >"$prefix.boot.log" 2>&1 </dev/null; then
     tail -n 20 "$prefix.boot.log" | sed 's/^/  | /' >&2
     die "making the Wine prefix $prefix failed (log: $prefix.boot.log)"
