@@ -213,7 +213,7 @@ inline std::vector<std::string> MountPointsBelow(const std::string& dir) {
   char full[MAX_PATH] = "";
   if (!pfnDosName || !GetFullPathNameA(dir.c_str(), sizeof full, full, NULL))
     return below;
-  const std::string under = std::string(full) + "\\";
+  const std::string under = e2e::JoinPath(full, "");
   std::istringstream lines(ReadToTheEnd("Z:\\proc\\self\\mounts"));
   std::string device, mountPoint, rest;
   while (lines >> device >> mountPoint && std::getline(lines, rest)) {
