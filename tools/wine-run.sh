@@ -44,8 +44,10 @@ die() {
   exit 125
 }
 tmp=$checkout/build/tmp
+root=$ORLO_WINE_ROOT
 if [ -n "${ORLO_IN_VM:-}" ]; then
   tmp=/tmp
+  root=""
 else
   wine_root_is_complete || die "no complete Wine 10 root at $ORLO_WINE_ROOT; run tools/install-deps.sh as root"
   # Held while Wine runs from the root: tools/install-deps.sh does not
@@ -54,12 +56,20 @@ else
   flock -s -n 7 || die "the Wine 10 root is being remade by tools/install-deps.sh"
 fi
 mkdir -p "$tmp" "$(dirname "$prefix")" || die "cannot make $tmp"
+# Fontconfig makes the <glob> patterns of its configuration absolute with
+# getcwd(). A program that starts in a directory opened by a Wine server of
+# another sandbox (each run is a mount namespace of its own; --warm's server
+# outlives its run) gets "(unreachable)" there, and fontconfig drops its whole
+# configuration ("out of memory"). The same configuration with the patterns
+# absolute: "/*.dpkg-tmp" matches the same files everywhere.
+sed 's|<glob>\*|<glob>/*|' "$root/etc/fonts/fonts.conf" >"$tmp/fonts.conf.$$" &&
+  mv -f "$tmp/fonts.conf.$$" "$tmp/fonts.conf" || die "cannot write $tmp/fonts.conf"
 
 # Runs a command inside the root. The host's /dev is shared whole, so that
 # every program of one Wine server sees the same /dev/shm and /dev/full.
 in_root() {
   local env=(PATH=/usr/lib/wine:/usr/bin:/bin HOME=/tmp LANG="$locale" LC_ALL="$locale"
-    WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
+    WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}" FONTCONFIG_FILE=/tmp/fonts.conf
     WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-winemenubuilder.exe=d}")
   if [ -n "${ORLO_IN_VM:-}" ]; then
     env -u WINEARCH "${env[@]}" "$@"
