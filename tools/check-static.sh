@@ -9,7 +9,10 @@
 #      group and formats, version block);
 #   4. the application manifest is well-formed XML that asks to run as
 #      invoked and names the Windows versions the program is tested on;
-#   5. (x86 only) the shipped program fits its size budget.
+#   5. (x86 only) the shipped program has exactly the size of its budget;
+#   6. the build can be repeated bit for bit: each program of the
+#      distribution carries the commit's time and a correct checksum, and no
+#      file of it names the checkout's or the build's path.
 # Every check prints one line with "ok" or "FAIL" and the value it found; the
 # last line counts them. Exit status 0 only when nothing failed.
 #
@@ -25,6 +28,7 @@ if [ $# -lt 2 ] || [ $# -gt 3 ]; then usage; fi
 arch=$1
 exe=$2
 here=$(cd "$(dirname "$0")" && pwd)
+checkout=$(dirname "$here")
 expected=${3:-$here/../tests/fixtures/setup-resources.expected.rc}
 
 case $arch in
@@ -33,10 +37,10 @@ case $arch in
   *) usage ;;
 esac
 
-# The size budget of the shipped (32-bit) program: its size when last cut
-# down (32768 bytes: no C runtime, with the application manifest, no jump
-# tables), plus 1 KiB.
-readonly max_size=33792
+# The size of the shipped (32-bit) program, to the byte: no C runtime, with
+# the application manifest, no jump tables. A change that makes it grow
+# changes this number and says why in its commit.
+readonly budget_size=32768
 # The DLLs the program may import, compared without regard to case: the
 # system's own, on every 32-bit Windows. No C runtime DLL: msvcrt.dll is not
 # on the first Windows 95 nor on Windows NT 3.51. comdlg32.dll is loaded at
@@ -44,7 +48,7 @@ readonly max_size=33792
 readonly allowed_dlls="kernel32.dll user32.dll gdi32.dll"
 
 missing=""
-for tool in file "$triple-objdump" "$triple-windres" awk diff stat xmllint; do
+for tool in file "$triple-objdump" "$triple-windres" awk diff stat xmllint od git; do
   command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
 done
 if [ -n "$missing" ]; then
@@ -319,12 +323,59 @@ check_manifest() {
 
 # --- 5. Size -------------------------------------------------------------------
 check_size() {
-  local size
-  size=$(stat -c %s "$exe")
-  if [ "$size" -le "$max_size" ]; then
-    ok "file size $size bytes (at most $max_size)"
+  expect "file size in bytes (the budget, exactly)" "$(stat -c %s "$exe")" "$budget_size"
+}
+
+# --- 6. Reproducible build -----------------------------------------------------
+# The time the programs must carry: SOURCE_DATE_EPOCH where it is set, else
+# the time of the checkout's commit, as the build takes it.
+commit_time() {
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    echo "$SOURCE_DATE_EPOCH"
   else
-    fail "file size $size bytes, more than $max_size"
+    GIT_CEILING_DIRECTORIES=$(dirname "$checkout") git -C "$checkout" log -1 --format=%ct 2>/dev/null
+  fi
+}
+
+# u32 FILE OFFSET: the little-endian 32-bit number at OFFSET.
+u32() {
+  od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '
+}
+
+# The PE checksum as Windows computes it: the sum of the file's 16-bit words
+# with end-around carry, the checksum field counted as 0, plus the length.
+pe_checksum() {
+  od -An -v -tu2 -w2 "$1" | awk -v field=$(($2 / 2)) -v size="$(stat -c %s "$1")" '
+    NR - 1 != field && NR - 2 != field { sum += $1; sum = sum % 65536 + int(sum / 65536) }
+    END { print sum + size }'
+}
+
+with_date() {
+  echo "$1 ($(date -u -d "@${1:-0}" '+%F %T UTC'))"
+}
+
+check_reproducible() {
+  local dist build want program pe leaks
+  dist=$(cd "$(dirname "$exe")" && pwd)
+  build=$(dirname "$dist")
+  want=$(commit_time)
+  if ! [[ $want =~ ^[0-9]+$ ]]; then
+    fail "commit time: SOURCE_DATE_EPOCH is not set and git gives no commit for $checkout"
+    return
+  fi
+  for program in "$dist"/*.EXE; do
+    pe=$(u32 "$program" 60)
+    # The file header's TimeDateStamp; the optional header's CheckSum.
+    expect "$(basename "$program") PE time stamp (the commit's)" \
+      "$(with_date "$(u32 "$program" $((pe + 8)))")" "$(with_date "$want")"
+    expect "$(basename "$program") PE checksum" \
+      "$(u32 "$program" $((pe + 88)))" "$(pe_checksum "$program" $((pe + 88)))"
+  done
+  leaks=$(grep -l -a -F -e "$checkout" -e "$build" "$dist"/* | xargs -r -n 1 basename | xargs)
+  if [ -z "$leaks" ]; then
+    ok "no file of $dist names $checkout or $build"
+  else
+    fail "files of $dist that name $checkout or $build: $leaks"
   fi
 }
 
@@ -337,4 +388,5 @@ check_manifest
 if [ "$arch" = x86 ]; then
   check_size
 fi
+check_reproducible
 finish

@@ -51,13 +51,19 @@ install_host_packages() {
   apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# The mirror this machine's apt uses, so that the root comes from the same
-# place as every other package.
+# The Debian archive this machine's apt installs its own release from, so
+# that the root comes from the same place as every other package. apt reads
+# its sources itself (either format, with options); the list need not be
+# fetched.
 debian_mirror() {
-  local uri
-  uri=$(grep -hs '^URIs:' /etc/apt/sources.list.d/*.sources | awk '{print $2}' | grep -v security | head -n 1)
-  [ -n "$uri" ] || uri=$(grep -hs '^deb ' /etc/apt/sources.list | awk '{print $2}' | head -n 1)
-  echo "${uri:-http://deb.debian.org/debian}"
+  local codename uri
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  uri=$(apt-get indextargets --no-release-info --format '$(REPO_URI)' "Release: $codename" | head -n 1)
+  if [ -z "$uri" ]; then
+    echo "install-deps: apt has no source for Debian $codename; add the Debian archive or a mirror of it to /etc/apt/sources.list.d/debian.sources (see sources.list(5)) and run this again" >&2
+    return 1
+  fi
+  echo "$uri"
 }
 
 # Runs a command inside the root being made, with the host's name service.

@@ -44,6 +44,7 @@ die() {
   exit 125
 }
 tmp=$checkout/build/tmp
+fonts=()
 if [ -n "${ORLO_IN_VM:-}" ]; then
   tmp=/tmp
 else
@@ -54,12 +55,24 @@ else
   flock -s -n 7 || die "the Wine 10 root is being remade by tools/install-deps.sh"
 fi
 mkdir -p "$tmp" "$(dirname "$prefix")" || die "cannot make $tmp"
+# Fontconfig makes the <glob> patterns of its configuration absolute with
+# getcwd(). A program that starts in a directory opened by a Wine server of
+# another sandbox (each run here is a mount namespace of its own; --warm's
+# server outlives its run) gets "(unreachable)" there, and fontconfig drops
+# its whole configuration ("out of memory"). The same configuration with the
+# patterns absolute: "/*.dpkg-tmp" matches the same files everywhere. (The
+# emulated machine has one namespace.)
+if [ -z "${ORLO_IN_VM:-}" ]; then
+  sed 's|<glob>\*|<glob>/*|' "$ORLO_WINE_ROOT/etc/fonts/fonts.conf" >"$tmp/fonts.conf.$$" &&
+    mv -f "$tmp/fonts.conf.$$" "$tmp/fonts.conf" || die "cannot write $tmp/fonts.conf"
+  fonts=(FONTCONFIG_FILE=/tmp/fonts.conf)
+fi
 
 # Runs a command inside the root. The host's /dev is shared whole, so that
 # every program of one Wine server sees the same /dev/shm and /dev/full.
 in_root() {
   local env=(PATH=/usr/lib/wine:/usr/bin:/bin HOME=/tmp LANG="$locale" LC_ALL="$locale"
-    WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}"
+    WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}" "${fonts[@]}"
     WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-winemenubuilder.exe=d}")
   if [ -n "${ORLO_IN_VM:-}" ]; then
     env -u WINEARCH "${env[@]}" "$@"

@@ -253,6 +253,8 @@ Result WaitForWindowGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
 // owner owns window, and window's centre is within a pixel of owner's.
 Result CentredOver(HWND window, HWND owner);
 
+// The shell's (explorer) windows on a program group now, the top one first.
+std::vector<HWND> GroupWindows(const std::string& group);
 // Wine's shell opens an explorer window on a program group for each of
 // CreateGroup and ShowGroup, from processes it starts for them, and at times
 // only one of the two shows (measured: 1 in 6 runs). Waits up to timeoutMs for

@@ -154,8 +154,6 @@ Result CentredOver(HWND window, HWND owner) {
   return ::testing::AssertionSuccess();
 }
 
-namespace {
-
 std::vector<HWND> GroupWindows(const std::string& group) {
   std::vector<HWND> found;
   for (const WindowInfo& window : TopLevelWindows(0))
@@ -163,8 +161,6 @@ std::vector<HWND> GroupWindows(const std::string& group) {
       found.push_back(window.hwnd);
   return found;
 }
-
-}  // namespace
 
 std::vector<HWND> WaitForGroupWindows(const std::string& group, DWORD timeoutMs) {
   if (PollUntil([&] { return !GroupWindows(group).empty(); }, timeoutMs))

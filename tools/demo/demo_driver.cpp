@@ -123,25 +123,53 @@ BOOL CALLBACK FindFileList(HWND hwnd, LPARAM lParam) {
   return FALSE;
 }
 
-// The shell's window on the group it made, which stays after SETUP.EXE.
-// It fills its file list after it shows: the picture waits for the three
-// shortcuts.
-void ShowProgramGroup() {
-  std::vector<HWND> windows = WaitForGroupWindows("ORLO");
-  if (windows.empty()) {
-    fprintf(stderr, "demo: no window shows the ORLO group\n");
-    return;
-  }
-  HWND window = windows.back();
+// The number of items the window's file list shows; -1 before it has one.
+LRESULT ListedItems(HWND window) {
   HWND list = NULL;
   EnumChildWindows(window, FindFileList, reinterpret_cast<LPARAM>(&list));
-  if (!PollUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; })) {
-    fprintf(stderr, "demo: the group's window does not list three shortcuts\n");
+  return list ? SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) : -1;
+}
+
+// The shortcuts in the group's folder, where Wine's shell keeps a group:
+// three, or two where it finds no WINHELP.EXE for the help file (64-bit Wine).
+size_t GroupShortcuts() {
+  char appData[MAX_PATH] = "";
+  DWORD n = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+  if (n == 0 || n >= sizeof appData)
+    return 0;
+  return DirectoryEntries(std::string(appData) + "\\Microsoft\\Windows\\Start Menu\\Programs\\ORLO")
+      .size();
+}
+
+// The shell's windows on the group it made, which stay after SETUP.EXE: one
+// for CreateGroup and one for ShowGroup. Each fills its file list after it
+// shows, and the second may show while the first fills: the picture waits
+// until every window on the group lists every shortcut of it.
+void ShowProgramGroup() {
+  std::vector<HWND> windows = WaitForGroupWindows("ORLO");
+  const size_t shortcuts = GroupShortcuts();
+  auto eachListsAll = [&] {
+    windows = GroupWindows("ORLO");
+    for (HWND window : windows)
+      if (ListedItems(window) != static_cast<LRESULT>(shortcuts))
+        return false;
+    return !windows.empty();
+  };
+  if (shortcuts == 0 || !PollUntil(eachListsAll, 20000)) {
+    fprintf(stderr, "demo: the windows on the ORLO group do not list its %u shortcuts; they list:",
+            static_cast<unsigned>(shortcuts));
+    for (HWND window : windows)
+      fprintf(stderr, " %ld", static_cast<long>(ListedItems(window)));
+    fprintf(stderr, windows.empty() ? " (no window shows it)\n" : "\n");
     return;
   }
-  SetForegroundWindow(window);
-  if (Check(PaintPending(window), "program group"))
-    SaveShot("7-program-group");
+  printf("demo: %u windows on the ORLO group, each lists its %u shortcuts\n",
+         static_cast<unsigned>(windows.size()), static_cast<unsigned>(shortcuts));
+  SetForegroundWindow(windows.front());
+  for (HWND window : windows)
+    if (!Check(PaintPending(window), "program group"))
+      return;
+  SaveShot("7-program-group");
 }
 
 bool CheckInstalled(const std::string& dist) {
