@@ -40,7 +40,7 @@ readonly max_size=33792
 # The DLLs the program may import, compared without regard to case: the
 # system's own, on every 32-bit Windows. No C runtime DLL: msvcrt.dll is not
 # on the first Windows 95 nor on Windows NT 3.51. comdlg32.dll is loaded at
-# run time, when the directory picker first opens.
+# run time from the system directory, when the directory picker first opens.
 readonly allowed_dlls="kernel32.dll user32.dll gdi32.dll"
 
 missing=""
@@ -141,7 +141,8 @@ check_imports() {
 declare -A reviewed_functions=(
   [kernel32.dll]="CloseHandle CreateDirectoryA CreateFileA ExitProcess FatalAppExitA
     GetCurrentDirectoryA GetFileSize GetFullPathNameA GetLastError GetModuleFileNameA
-    GetModuleHandleA GetProcAddress GetProcessHeap GetStartupInfoA GetWindowsDirectoryA
+    GetModuleHandleA GetProcAddress GetProcessHeap GetStartupInfoA GetSystemDirectoryA
+    GetWindowsDirectoryA
     HeapAlloc HeapFree IsDBCSLeadByte LoadLibraryA ReadFile SetCurrentDirectoryA
     SetLastError WriteFile lstrcatA lstrcpyA lstrcpynA lstrlenA"
   [user32.dll]="BeginPaint CharLowerBuffA CreateDialogParamA DdeClientTransaction DdeConnect
