@@ -70,6 +70,21 @@ PFN KernelFunction(HMODULE hKernel, LPCSTR pszName) {
   return reinterpret_cast<PFN>(reinterpret_cast<void*>(GetProcAddress(hKernel, pszName)));
 }
 
+// The theme library delay-loads msimg32 when it first draws a themed scroll
+// bar. Wine's loader (10.0) looks for a delay-loaded DLL in the program's
+// directory first, past SetDefaultDllDirectories (measured with a DLL of that
+// name beside the program and Wine told to prefer it). Once the system's copy
+// is loaded, a load by bare name takes it. The result is not looked at:
+// without it, nothing is worse than before.
+void PreloadDelayLoadedSystemDll() {
+  char szPath[MAX_PATH + 16];
+  UINT n = GetSystemDirectoryA(szPath, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH)
+    return;
+  lstrcpyA(szPath + n, "\\msimg32.dll");
+  LoadLibraryA(szPath);
+}
+
 // A DLL loaded by bare name, by the program or by a system DLL on its behalf
 // (the theme library with the first window, the common dialogs and what they
 // bring), is looked for in the program's own directory first, and in the
@@ -88,8 +103,10 @@ void LoadDllsFromSystemDirectoryOnly() {
   // A call that fails leaves the search as on a system without the function:
   // the next fallback applies. The user could do nothing about it, so no
   // message.
-  if (pfnSetDefaultDllDirectories && pfnSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+  if (pfnSetDefaultDllDirectories && pfnSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    PreloadDelayLoadedSystemDll();
     return;
+  }
   // XP SP1 and later: "" takes the current directory out of the search; the
   // program's own directory stays in it (docs/dll-search.md).
   PFN_SET_DLL_DIRECTORY pfnSetDllDirectory =
