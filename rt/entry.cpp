@@ -63,6 +63,58 @@ int StartupShowCommand() {
 // 3 bytes of 200 as 2%; under the runtime, and so in the unit tests, it is 1%.
 void ResetFloatingPointUnit() { __asm__ __volatile__("fninit"); }
 
+// GetProcAddress's FARPROC says nothing of the real signature; going through
+// void* states that we know it.
+template <typename PFN>
+PFN KernelFunction(HMODULE hKernel, LPCSTR pszName) {
+  return reinterpret_cast<PFN>(reinterpret_cast<void*>(GetProcAddress(hKernel, pszName)));
+}
+
+// The theme library delay-loads msimg32 when it first draws a themed scroll
+// bar. Wine's loader (10.0) looks for a delay-loaded DLL in the program's
+// directory first, past SetDefaultDllDirectories (measured with a DLL of that
+// name beside the program and Wine told to prefer it). Once the system's copy
+// is loaded, a load by bare name takes it. The result is not looked at:
+// without it, nothing is worse than before.
+void PreloadDelayLoadedSystemDll() {
+  char szPath[MAX_PATH + 16];
+  UINT n = GetSystemDirectoryA(szPath, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH)
+    return;
+  lstrcpyA(szPath + n, "\\msimg32.dll");
+  LoadLibraryA(szPath);
+}
+
+// A DLL loaded by bare name, by the program or by a system DLL on its behalf
+// (the theme library with the first window, the common dialogs and what they
+// bring), is looked for in the program's own directory first, and in the
+// current one too. SETUP.EXE is run from directories that others can write
+// to (downloads, shares, removable disks): a DLL placed there would run in
+// the user's session. So, before anything else runs (the static objects make
+// a window), DLLs come from the system directory alone. Both functions are
+// looked up: Windows 95 and NT 3.51 have neither, and must start the program.
+void LoadDllsFromSystemDirectoryOnly() {
+  typedef BOOL(WINAPI * PFN_SET_DEFAULT_DLL_DIRECTORIES)(DWORD);
+  typedef BOOL(WINAPI * PFN_SET_DLL_DIRECTORY)(LPCSTR);
+  HMODULE hKernel = GetModuleHandleA("KERNEL32");
+  // Windows 8 and later; Vista and 7 with the update that added it.
+  PFN_SET_DEFAULT_DLL_DIRECTORIES pfnSetDefaultDllDirectories =
+      KernelFunction<PFN_SET_DEFAULT_DLL_DIRECTORIES>(hKernel, "SetDefaultDllDirectories");
+  // A call that fails leaves the search as on a system without the function:
+  // the next fallback applies. The user could do nothing about it, so no
+  // message.
+  if (pfnSetDefaultDllDirectories && pfnSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    PreloadDelayLoadedSystemDll();
+    return;
+  }
+  // XP SP1 and later: "" takes the current directory out of the search; the
+  // program's own directory stays in it (docs/dll-search.md).
+  PFN_SET_DLL_DIRECTORY pfnSetDllDirectory =
+      KernelFunction<PFN_SET_DLL_DIRECTORY>(hKernel, "SetDllDirectoryA");
+  if (pfnSetDllDirectory)
+    pfnSetDllDirectory("");  // failing, it leaves the search as it was; nothing more to try
+}
+
 }  // namespace
 
 extern "C" int __cdecl atexit(PFV pfn) {
@@ -75,6 +127,7 @@ extern "C" int __cdecl atexit(PFV pfn) {
 // The process entry (rt/CMakeLists.txt names it to the linker). The program
 // takes no arguments: WinMain gets an empty command line.
 extern "C" void __cdecl RtStartup(void) {
+  LoadDllsFromSystemDirectoryOnly();
   ResetFloatingPointUnit();
   RunConstructors();
   char szNoArguments[] = "";

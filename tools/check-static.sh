@@ -44,7 +44,7 @@ readonly budget_size=32768
 # The DLLs the program may import, compared without regard to case: the
 # system's own, on every 32-bit Windows. No C runtime DLL: msvcrt.dll is not
 # on the first Windows 95 nor on Windows NT 3.51. comdlg32.dll is loaded at
-# run time, when the directory picker first opens.
+# run time from the system directory, when the directory picker first opens.
 readonly allowed_dlls="kernel32.dll user32.dll gdi32.dll"
 
 missing=""
@@ -145,7 +145,8 @@ check_imports() {
 declare -A reviewed_functions=(
   [kernel32.dll]="CloseHandle CreateDirectoryA CreateFileA ExitProcess FatalAppExitA
     GetCurrentDirectoryA GetFileSize GetFullPathNameA GetLastError GetModuleFileNameA
-    GetModuleHandleA GetProcAddress GetProcessHeap GetStartupInfoA GetWindowsDirectoryA
+    GetModuleHandleA GetProcAddress GetProcessHeap GetStartupInfoA GetSystemDirectoryA
+    GetWindowsDirectoryA
     HeapAlloc HeapFree IsDBCSLeadByte LoadLibraryA ReadFile SetCurrentDirectoryA
     SetLastError WriteFile lstrcatA lstrcpyA lstrcpynA lstrlenA"
   [user32.dll]="BeginPaint CharLowerBuffA CreateDialogParamA DdeClientTransaction DdeConnect

@@ -13,6 +13,7 @@
 
 #include "res/product_files.h"
 #include "res/resource.h"
+#include "tests/fixtures/progman_standin.h"
 #include "tests/harness/harness.h"
 #include "tests/unit/install_test_support.h"
 
@@ -113,6 +114,7 @@ class BrowseRun : public ::testing::Test {
     ASSERT_TRUE(MakeScratchDir("browse-dist", &dist_));
     ASSERT_TRUE(CopyDistTo(dist_));
     ASSERT_TRUE(MakeScratchDir("browse-start", &start_));
+    ASSERT_NO_FATAL_FAILURE(BeforeStart());
     ASSERT_TRUE(setup_.Start(JoinPath(dist_, "SETUP.EXE"), start_));
     HWND welcome = nullptr;
     ASSERT_TRUE(WaitForWindow(setup_.pid(), "Welcome", &welcome));
@@ -127,6 +129,9 @@ class BrowseRun : public ::testing::Test {
     setup_.Kill();
     RemoveTree("C:\\ORLO");
   }
+
+  // What a test puts in place before SETUP.EXE starts in start_.
+  virtual void BeforeStart() {}
 
   // Presses "Browse..." and waits for the picker. Install Directory takes
   // no input behind it.
@@ -330,6 +335,80 @@ TEST_F(BrowseRun, FullInstallToAPickedDirectory) {
     EXPECT_TRUE(FilesEqual(JoinPath(dist_, name), JoinPath("C:\\ORLO\\picked", name)));
   EXPECT_FALSE(FileExists("C:\\ORLO\\picked\\dummy-filename"));
   EXPECT_FALSE(DirectoryExists("D:\\not")) << "the typed text was not used";
+}
+
+// The DLLs that the process loads by name after its entry, none of them on
+// Windows' list of known DLLs (Wine 10, WINEDEBUG=+loaddll over a whole run
+// with Browse): the theme library with the first window, msimg32 when that
+// draws a scroll bar, the rest with the common dialogs. Windows takes each
+// from the program's directory first.
+// Wine's load order names them without ".dll".
+const char* const kLoadedByName[] = {"uxtheme", "comctl32", "winspool.drv", "msimg32", "compstui"};
+
+std::string FileNameOf(const std::string& module) {
+  return module.find('.') == std::string::npos ? module + ".dll" : module;
+}
+
+// Where Wine keeps the load order of one program. A child does not see its
+// parent's WINEDLLOVERRIDES when that was set by the parent itself.
+const char kLoadOrderKey[] = "Software\\Wine\\AppDefaults\\SETUP.EXE\\DllOverrides";
+
+// A copy of the marker DLL under each of those names beside SETUP.EXE and in
+// the directory it is started in, and Wine told to prefer a DLL it finds on
+// the search path to its own for SETUP.EXE, as Windows does for these names.
+class PlantedDllRun : public BrowseRun {
+ protected:
+  void BeforeStart() override {
+    ASSERT_TRUE(standIn_.Start());
+    const std::string marker = JoinPath(FixturesDir(), "planted_dll.dll");
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kLoadOrderKey, 0, nullptr, 0,
+                                             KEY_SET_VALUE, nullptr, &key, nullptr));
+    for (const char* module : kLoadedByName) {
+      for (const std::string& dir : {dist_, start_})
+        ASSERT_TRUE(CopyFileA(marker.c_str(), JoinPath(dir, FileNameOf(module)).c_str(), FALSE))
+            << module << " into " << dir << ": error " << GetLastError();
+      RegSetValueExA(key, module, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+    }
+    RegCloseKey(key);
+  }
+
+  // Also after a run that stopped early: a marker says why.
+  void TearDown() override {
+    BrowseRun::TearDown();
+    RegDeleteKeyA(HKEY_CURRENT_USER, kLoadOrderKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\SETUP.EXE");
+    for (const char* module : kLoadedByName) {
+      for (const std::string& dir : {dist_, start_})
+        EXPECT_FALSE(FileExists(JoinPath(dir, FileNameOf(module)) + ".loaded"))
+            << "the " << FileNameOf(module) << " planted in " << dir << " was loaded";
+    }
+    RemoveTree(dist_);
+    RemoveTree(start_);
+  }
+
+  progman_test::ProgmanStandIn standIn_;
+};
+
+TEST_F(PlantedDllRun, WholeInstallWithThePickerLoadsNoneOfThem) {
+  ASSERT_NO_FATAL_FAILURE(OpenPicker());
+  ASSERT_TRUE(OpenDirectory(picker_, "picked"));
+  ClosePicker(IDOK);
+  ASSERT_TRUE(WaitForWindowText(edit_, "C:\\ORLO\\picked\\"));
+  ASSERT_TRUE(ClickControl(installDir_, IDOK));
+
+  HWND appGroup = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Create Application Group", &appGroup, 60000));
+  ASSERT_TRUE(ClickControl(appGroup, IDOK));
+  HWND success = nullptr;
+  ASSERT_TRUE(WaitForWindow(setup_.pid(), "Success", &success)) << DescribeWindows(setup_.pid());
+  ASSERT_TRUE(ClickControl(success, IDOK));
+  ASSERT_TRUE(setup_.WaitForExit(nullptr));
+
+  for (const char* name : {ORLO_PRODUCT_FILES(ORLO_PRODUCT_FILE_NAME)})
+    EXPECT_TRUE(FilesEqual(JoinPath(dist_, name), JoinPath("C:\\ORLO\\picked", name)));
+  ASSERT_TRUE(standIn_.WaitForCount("DISCONNECT", 1)) << standIn_.Dump();
+  EXPECT_EQ(6u, standIn_.Executes().size()) << standIn_.Dump();
 }
 
 }  // namespace
