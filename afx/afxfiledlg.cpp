@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "afx/afxdlgs.h"
+#include "rt/system_library.h"
 
 BEGIN_MESSAGE_MAP(CFileDialog, CDialog)
 END_MESSAGE_MAP()
@@ -39,24 +40,11 @@ BOOL LoadProc(HMODULE hModule, LPCSTR pszName, PFN* ppfn) {
   return *ppfn != NULL;
 }
 
-// By its full path in the system directory on every system: a bare name is
-// looked for in the program's directory first wherever the system neither
-// lists it among its known DLLs nor was told otherwise (rt/entry.cpp).
-HMODULE LoadCommonDialogLibrary() {
-  char szPath[MAX_PATH + 16];
-  // 0 is a failure, MAX_PATH or more the size the path would need.
-  UINT n = GetSystemDirectoryA(szPath, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH)
-    return NULL;
-  lstrcpyA(szPath + n, "\\comdlg32.dll");
-  return LoadLibraryA(szPath);
-}
-
 const CommonDialogs* LoadCommonDialogs() {
   static CommonDialogs s_functions;
   static BOOL s_bLoaded = FALSE;
   if (!s_bLoaded) {
-    HMODULE hModule = LoadCommonDialogLibrary();
+    HMODULE hModule = LoadSystemLibrary("comdlg32.dll");
     if (!hModule)
       return NULL;
     if (!LoadProc(hModule, "GetOpenFileNameA", &s_functions.pfnGetOpenFileName) ||

@@ -5,6 +5,8 @@
 
 #include <stdlib.h>
 
+#include "rt/system_library.h"
+
 extern "C" int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine,
                               int nCmdShow);
 
@@ -76,14 +78,7 @@ PFN KernelFunction(HMODULE hKernel, LPCSTR pszName) {
 // name beside the program and Wine told to prefer it). Once the system's copy
 // is loaded, a load by bare name takes it. The result is not looked at:
 // without it, nothing is worse than before.
-void PreloadDelayLoadedSystemDll() {
-  char szPath[MAX_PATH + 16];
-  UINT n = GetSystemDirectoryA(szPath, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH)
-    return;
-  lstrcpyA(szPath + n, "\\msimg32.dll");
-  LoadLibraryA(szPath);
-}
+void PreloadDelayLoadedSystemDll() { LoadSystemLibrary("msimg32.dll"); }
 
 // A DLL loaded by bare name, by the program or by a system DLL on its behalf
 // (the theme library with the first window, the common dialogs and what they
