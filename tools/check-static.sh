@@ -40,7 +40,7 @@ esac
 # The size of the shipped (32-bit) program, to the byte: no C runtime, with
 # the application manifest, no jump tables. A change that makes it grow
 # changes this number and says why in its commit.
-readonly budget_size=32768
+readonly budget_size=33280
 # The DLLs the program may import, compared without regard to case: the
 # system's own, on every 32-bit Windows. No C runtime DLL: msvcrt.dll is not
 # on the first Windows 95 nor on Windows NT 3.51. comdlg32.dll is loaded at
